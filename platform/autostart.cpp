@@ -1,0 +1,77 @@
+#include "autostart.h"
+
+#include "folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+QString AutostartFolder() { return ConfigHome() + QStringLiteral("/autostart"); }
+
+QString AutostartEntryPath() { return AutostartFolder() + QStringLiteral("/Nelvora.desktop"); }
+
+namespace {
+
+// Exec= takes the program as a quoted argument: inside the quotes ", `, $ and \ are
+// escaped with a backslash, and the whole value is then escaped once more as a
+// desktop-entry string (\ becomes \\); % is doubled since it introduces field codes.
+QString QuotedExecArgument(const QString& path)
+{
+    QString quoted;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return quoted;
+}
+
+} // namespace
+
+QByteArray AutostartEntryText(const QString& residentPath)
+{
+    QString text;
+    text += QStringLiteral("[Desktop Entry]\n");
+    text += QStringLiteral("Type=Application\n");
+    text += QStringLiteral("Name=Nelvora\n");
+    text += QStringLiteral("Comment=Nelvora and Reminder: fires your reminders\n");
+    text += QStringLiteral("Exec=") + QuotedExecArgument(residentPath) + QLatin1Char('\n');
+    text += QStringLiteral("Icon=nelvora\n");
+    text += QStringLiteral("Terminal=false\n");
+    text += QStringLiteral("X-GNOME-Autostart-enabled=true\n");
+    return text.toUtf8();
+}
+
+bool SetRunAtStartup(const QString& residentPath)
+{
+    // A path with a line break would forge further keys of the entry.
+    if (residentPath.contains(QLatin1Char('\n')) || residentPath.contains(QLatin1Char('\r')))
+        return false;
+    if (!QDir().mkpath(AutostartFolder()))
+        return false;
+    QSaveFile file(AutostartEntryPath());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(AutostartEntryText(residentPath));
+    return file.commit();
+}
+
+AutostartState ReadAutostartState()
+{
+    const QFileInfo folder(AutostartFolder());
+    if (!folder.isDir() && !QDir().mkpath(AutostartFolder()))
+        return AutostartState::FolderUnavailable;
+    return QFileInfo::exists(AutostartEntryPath()) ? AutostartState::Present
+                                                   : AutostartState::Absent;
+}
+
+bool RemoveAutostartEntry()
+{
+    QFile::remove(AutostartEntryPath());
+    return !QFileInfo::exists(AutostartEntryPath());
+}

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once in a normal build with the
+# end-to-end tests, once more under the address and undefined-behaviour sanitizers.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+scripts/setup.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DNELVORA_SANITIZE=ON -DNELVORA_E2E=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j "$jobs")

@@ -1,0 +1,35 @@
+#pragma once
+// The reminder folder and the window geometry store.
+
+#include <QString>
+#include <QStringList>
+
+// The warning shown when the reminder folder cannot be created.
+extern const char* const kFolderCreateWarning;
+// The geometry file's name.
+extern const char* const kGeometryFileName;
+
+// Sets ReminderFolder to <data home>/Velmaro and creates it (readable by the user only)
+// when no directory is there. Returns false when it could not be created; the caller
+// then shows kFolderCreateWarning and goes on.
+bool InitReminderFolder();
+// The full path of the reminder folder, without a trailing separator; empty before
+// InitReminderFolder.
+const QString& ReminderFolder();
+
+// Names of every entry of `folder` matching "*.ini" (any letter case, files and folders
+// alike), in the order the file system returns them.
+QStringList ReminderFolderEntries(const QString& folder);
+
+// The names the editor lists: each entry with its first ".ini" removed, skipping those
+// whose upper-case form contains "VELMARO". File-system order, no sorting.
+QStringList ListReminders();
+
+// Geometry store. Each program points it at its own file once at start.
+QString EditorGeometryFile();   // ReminderFolder + "/Velmaro6.ini"
+QString ResidentGeometryFile(); // <config home>/Velmaro6.ini
+void SetGeometryFile(const QString& path);
+int ReadFormWidth(const QString& section);
+int ReadFormHeight(const QString& section);
+// Stores W then H. Never throws: a window that cannot store its size still closes.
+bool WriteFormSize(const QString& section, int width, int height);

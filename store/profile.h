@@ -1,0 +1,92 @@
+#pragma once
+// Private-profile (INI) files as the reminder files and the geometry files use them.
+//
+// Reads behave like the classic private-profile routines: section and key names match
+// without regard to case or surrounding blanks, the first of two equal sections or keys
+// wins, a value is at most 2047 characters. Writes keep every byte of the file except
+// the line they change, and always replace the file atomically under a lock, so a file
+// is never seen half-written and two processes never lose each other's keys.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+// The error of a failed write ("Unable to write to <path>") and of LoadReminder.
+class StoreError : public std::runtime_error {
+public:
+    explicit StoreError(const QString& text);
+    QString text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+constexpr int kMaxProfileValueLength = 2047;
+
+// Integer value forms: decimal with optional sign, or hexadecimal after "0x" / "$".
+// Surrounding blanks are ignored; anything else (empty, "yes", "12abc", overflow) fails.
+std::optional<int> ParseProfileInteger(const QString& text);
+
+// One consistent read of a whole file. An absent, unreadable or oversized file, or a
+// directory, reads as empty, so every lookup yields the caller's default.
+class ProfileSnapshot {
+public:
+    ProfileSnapshot() = default;
+    static ProfileSnapshot Read(const QString& path);
+    static ProfileSnapshot FromBytes(const QByteArray& bytes);
+
+    // The value as stored (blanks around it removed, cut at 2047 characters), or
+    // nothing when the section or key is absent.
+    std::optional<QString> Value(const QString& section, const QString& key) const;
+
+    QString ReadString(const QString& section, const QString& key, const QString& def) const;
+    // Absent key or text that is not an integer: def.
+    int ReadInteger(const QString& section, const QString& key, int def) const;
+    // The integer read with default 0 or 1; true when it is not 0.
+    bool ReadBool(const QString& section, const QString& key, bool def) const;
+
+    bool HasSection(const QString& section) const;
+
+private:
+    struct Key {
+        QString name;  // trimmed, case kept
+        QString value; // trimmed, full length
+    };
+    struct Section {
+        QString name;
+        std::vector<Key> keys;
+    };
+    const Section* FindSection(const QString& name) const;
+    std::vector<Section> sections_;
+};
+
+// Single-key operations: each is a complete operation on the file by itself.
+QString ReadProfileString(const QString& path, const QString& section, const QString& key,
+                          const QString& def);
+int ReadProfileInteger(const QString& path, const QString& section, const QString& key, int def);
+bool ReadProfileBool(const QString& path, const QString& section, const QString& key, bool def);
+
+struct ProfileKeyWrite {
+    QString section;
+    QString key;
+    QString value;
+};
+
+// Writes one key. Throws StoreError("Unable to write to <path>") when the file cannot be
+// written (folder missing, file read-only, a directory in its place, a line break or a
+// forging character in the section, key or value).
+void WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value);
+
+// Applies the writes in order as one locked, atomic update whose result is byte for byte
+// what the single writes would give. On failure the file is left as it was.
+void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes);
+
+// The pure text transformation behind the writes, for callers that already hold the bytes.
+// Returns nothing when a name or value cannot be written.
+std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original,
+                                             const QList<ProfileKeyWrite>& writes);

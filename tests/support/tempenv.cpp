@@ -1,0 +1,42 @@
+#include "tempenv.h"
+
+#include <QDir>
+#include <QFile>
+
+TempXdg::TempXdg()
+    : oldData_(qgetenv("XDG_DATA_HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")),
+      hadData_(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
+      hadConfig_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+{
+    QDir().mkpath(DataHome());
+    QDir().mkpath(ConfigHome());
+    qputenv("XDG_DATA_HOME", DataHome().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", ConfigHome().toLocal8Bit());
+}
+
+TempXdg::~TempXdg()
+{
+    if (hadData_)
+        qputenv("XDG_DATA_HOME", oldData_);
+    else
+        qunsetenv("XDG_DATA_HOME");
+    if (hadConfig_)
+        qputenv("XDG_CONFIG_HOME", oldConfig_);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
