@@ -1,0 +1,107 @@
+#include "folder.h"
+
+#include "folders.h"
+#include "profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+const char* const kFolderCreateWarning =
+    "Could not create a folder as you do not have authority on your system. Please right click "
+    "this software icon on your desktop, and choose the option to \"Run as Admin\" (only needs to "
+    "be done one time), as you currently do not have authority to create a new folder.";
+const char* const kGeometryFileName = "Velmaro6.ini";
+
+namespace {
+QString g_reminderFolder;
+QString g_geometryFile;
+} // namespace
+
+bool InitReminderFolder()
+{
+    g_reminderFolder = DataHome() + QStringLiteral("/Velmaro");
+    if (QFileInfo(g_reminderFolder).isDir())
+        return true;
+    // A new account may not have its data folder yet; it is made as the XDG rules allow.
+    const QString parent = QFileInfo(g_reminderFolder).absolutePath();
+    if (!QFileInfo(parent).isDir() && !QDir().mkpath(parent))
+        return false;
+    // Reminders are private: the folder is readable by its owner only.
+    return ::mkdir(QFile::encodeName(g_reminderFolder).constData(), 0700) == 0 ||
+           QFileInfo(g_reminderFolder).isDir();
+}
+
+const QString& ReminderFolder() { return g_reminderFolder; }
+
+QStringList ReminderFolderEntries(const QString& folder)
+{
+    QStringList names;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        if (name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
+            names << name;
+    }
+    ::closedir(dir);
+    return names;
+}
+
+QStringList ListReminders()
+{
+    QStringList list;
+    if (g_reminderFolder.isEmpty())
+        return list;
+    for (QString name : ReminderFolderEntries(g_reminderFolder)) {
+        const qsizetype at = name.indexOf(QLatin1String(".ini"));
+        if (at >= 0)
+            name.remove(at, 4);
+        if (name.toUpper().contains(QLatin1String("VELMARO")))
+            continue;
+        list << name;
+    }
+    return list;
+}
+
+QString EditorGeometryFile()
+{
+    return g_reminderFolder + QLatin1Char('/') + QLatin1String(kGeometryFileName);
+}
+
+QString ResidentGeometryFile()
+{
+    return ConfigHome() + QLatin1Char('/') + QLatin1String(kGeometryFileName);
+}
+
+void SetGeometryFile(const QString& path) { g_geometryFile = path; }
+
+int ReadFormWidth(const QString& section)
+{
+    return g_geometryFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryFile, section, QStringLiteral("W"), 0);
+}
+
+int ReadFormHeight(const QString& section)
+{
+    return g_geometryFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryFile, section, QStringLiteral("H"), 0);
+}
+
+bool WriteFormSize(const QString& section, int width, int height)
+{
+    if (g_geometryFile.isEmpty())
+        return false;
+    try {
+        WriteProfileStrings(g_geometryFile, {{section, QStringLiteral("W"), QString::number(width)},
+                                             {section, QStringLiteral("H"), QString::number(height)}});
+        return true;
+    } catch (const StoreError&) {
+        // The size is a convenience: a window that cannot store it still closes.
+        return false;
+    }
+}

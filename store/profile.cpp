@@ -1,0 +1,536 @@
+#include "profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+StoreError::StoreError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+
+namespace {
+
+// Anything larger is no reminder or geometry file; reading it whole every minute would
+// only cost memory, so it reads as empty and is never rewritten.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+// Windows-1252 for 0x80..0x9F; the other bytes map to the same code point.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+enum class Encoding { Utf8, Cp1252 };
+
+struct Text {
+    bool bom = false;
+    Encoding encoding = Encoding::Utf8;
+    QByteArray body; // without the BOM
+};
+
+bool IsUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+Text Classify(const QByteArray& raw)
+{
+    Text t;
+    t.bom = raw.startsWith(kBom);
+    t.body = t.bom ? raw.mid(kBom.size()) : raw;
+    t.encoding = IsUtf8(t.body) ? Encoding::Utf8 : Encoding::Cp1252;
+    return t;
+}
+
+QString Decode(QByteArrayView bytes, Encoding encoding)
+{
+    if (encoding == Encoding::Utf8)
+        return QString::fromUtf8(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        out += (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+std::optional<QByteArray> EncodeCp1252(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out += static_cast<char>(u);
+            continue;
+        }
+        const auto* it = std::find(kCp1252High.begin(), kCp1252High.end(), u);
+        if (it == kCp1252High.end())
+            return std::nullopt;
+        out += static_cast<char>(0x80 + (it - kCp1252High.begin()));
+    }
+    return out;
+}
+
+// One line of the file as byte offsets: [start, contentEnd) is the text, [contentEnd, end)
+// its terminator (CR, LF or CRLF; empty on a last line without one).
+struct LineSpan {
+    qsizetype start;
+    qsizetype contentEnd;
+    qsizetype end;
+};
+
+std::vector<LineSpan> SplitLines(const QByteArray& body)
+{
+    std::vector<LineSpan> lines;
+    const qsizetype n = body.size();
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype i = start;
+        while (i < n && body[i] != '\n' && body[i] != '\r')
+            ++i;
+        qsizetype end = i;
+        if (end < n) {
+            end += (body[end] == '\r' && end + 1 < n && body[end + 1] == '\n') ? 2 : 1;
+        }
+        lines.push_back({start, i, end});
+        start = end;
+    }
+    return lines;
+}
+
+enum class LineKind { Other, Section, Key };
+
+struct LineInfo {
+    LineKind kind = LineKind::Other;
+    QString name; // section or key name, trimmed
+    QString value;
+    qsizetype equalsAt = -1; // byte offset of the '=' within the body
+};
+
+LineInfo Classify(const QByteArray& body, const LineSpan& span, Encoding encoding)
+{
+    LineInfo info;
+    const QByteArrayView bytes(body.constData() + span.start, span.contentEnd - span.start);
+    const QString line = Decode(bytes, encoding);
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(QLatin1Char(';')))
+        return info;
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        info.kind = LineKind::Section;
+        info.name = (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+        return info;
+    }
+    const qsizetype eqByte = bytes.indexOf('=');
+    if (eqByte < 0)
+        return info;
+    info.kind = LineKind::Key;
+    info.equalsAt = span.start + eqByte;
+    info.name = Decode(bytes.first(eqByte), encoding).trimmed();
+    info.value = Decode(bytes.sliced(eqByte + 1), encoding).trimmed();
+    return info;
+}
+
+bool SameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString Truncated(const QString& value)
+{
+    if (value.size() <= kMaxProfileValueLength)
+        return value;
+    qsizetype n = kMaxProfileValueLength;
+    if (value.at(n - 1).isHighSurrogate())
+        --n;
+    return value.left(n);
+}
+
+QByteArray ReadFileBytes(const QString& path, bool* ok)
+{
+    *ok = false;
+    const QByteArray native = QFile::encodeName(path);
+    // O_NONBLOCK: a FIFO named like a reminder must not stall the reader.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    struct stat st {};
+    QByteArray data;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFileSize) {
+        data.resize(static_cast<qsizetype>(st.st_size));
+        qsizetype got = 0;
+        while (true) {
+            if (got == data.size())
+                data.resize(got + 4096); // the file grew since fstat
+            const ssize_t r = ::read(fd, data.data() + got, static_cast<size_t>(data.size() - got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                *ok = r == 0 && got <= kMaxFileSize;
+                break;
+            }
+            got += r;
+        }
+        data.resize(got);
+    }
+    ::close(fd);
+    if (!*ok)
+        return {};
+    return data;
+}
+
+bool ValidName(const QString& name)
+{
+    return !name.trimmed().isEmpty() && !name.contains(QLatin1Char('\n')) &&
+           !name.contains(QLatin1Char('\r')) && !name.contains(QChar(0));
+}
+
+bool Writable(const ProfileKeyWrite& w)
+{
+    if (!ValidName(w.section) || !ValidName(w.key))
+        return false;
+    if (w.section.contains(QLatin1Char(']')))
+        return false;
+    const QString key = w.key.trimmed();
+    if (key.contains(QLatin1Char('=')) || key.startsWith(QLatin1Char('[')) ||
+        key.startsWith(QLatin1Char(';')))
+        return false;
+    return !w.value.contains(QLatin1Char('\n')) && !w.value.contains(QLatin1Char('\r')) &&
+           !w.value.contains(QChar(0));
+}
+
+QByteArray LineEnding(const QByteArray& body)
+{
+    const qsizetype i = body.indexOf('\n');
+    const qsizetype j = body.indexOf('\r');
+    if (j >= 0 && (i < 0 || j < i))
+        return (j + 1 < body.size() && body[j + 1] == '\n') ? QByteArrayLiteral("\r\n")
+                                                            : QByteArrayLiteral("\r");
+    return QByteArrayLiteral("\n");
+}
+
+// One key write on the body bytes, as the classic routine does it.
+void ApplyOne(QByteArray& body, Encoding encoding, const ProfileKeyWrite& w,
+              const std::function<QByteArray(const QString&)>& encode)
+{
+    const QString section = w.section.trimmed();
+    const QString key = w.key.trimmed();
+    const QByteArray eol = LineEnding(body);
+    const std::vector<LineSpan> lines = SplitLines(body);
+
+    qsizetype headerIndex = -1;
+    for (qsizetype i = 0; i < static_cast<qsizetype>(lines.size()); ++i) {
+        const LineInfo info = Classify(body, lines[i], encoding);
+        if (info.kind == LineKind::Section && SameName(info.name, section)) {
+            headerIndex = i;
+            break;
+        }
+    }
+
+    if (headerIndex < 0) {
+        QByteArray tail;
+        if (!body.isEmpty() && !body.endsWith('\n') && !body.endsWith('\r'))
+            tail += eol;
+        tail += '[' + encode(section) + ']' + eol + encode(key) + '=' + encode(w.value) + eol;
+        body += tail;
+        return;
+    }
+
+    qsizetype lastKey = headerIndex;
+    for (qsizetype i = headerIndex + 1; i < static_cast<qsizetype>(lines.size()); ++i) {
+        const LineInfo info = Classify(body, lines[i], encoding);
+        if (info.kind == LineKind::Section)
+            break;
+        if (info.kind != LineKind::Key)
+            continue;
+        if (SameName(info.name, key)) {
+            const LineSpan& span = lines[i];
+            body.replace(info.equalsAt + 1, span.contentEnd - info.equalsAt - 1, encode(w.value));
+            return;
+        }
+        lastKey = i;
+    }
+
+    const LineSpan& after = lines[lastKey];
+    QByteArray insert;
+    if (after.end == after.contentEnd) // last line without a terminator
+        insert += eol;
+    insert += encode(key) + '=' + encode(w.value) + eol;
+    body.insert(after.end, insert);
+}
+
+struct DirLock {
+    int fd = -1;
+    explicit DirLock(const QString& folder)
+    {
+        fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        while (::flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd);
+                fd = -1;
+                return;
+            }
+        }
+    }
+    ~DirLock()
+    {
+        if (fd >= 0)
+            ::close(fd); // releases the lock
+    }
+    DirLock(const DirLock&) = delete;
+    DirLock& operator=(const DirLock&) = delete;
+};
+
+bool WriteAllFd(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t w = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        done += w;
+    }
+    return true;
+}
+
+// Replaces the file through a temporary file in the same folder and a rename, so readers
+// and a killed writer only ever leave the old or the new content.
+bool ReplaceFile(const QString& path, const QByteArray& bytes, mode_t mode, int dirFd)
+{
+    const QFileInfo info(path);
+    // The temporary name never ends in ".ini", so no one lists or scans it.
+    QByteArray tmpl = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
+                                        info.fileName() + QStringLiteral(".tmp-XXXXXX"));
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAllFd(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok)
+        ok = ::rename(tmpl.constData(), QFile::encodeName(path).constData()) == 0;
+    if (!ok) {
+        ::unlink(tmpl.constData());
+        return false;
+    }
+    ::fsync(dirFd);
+    return true;
+}
+
+} // namespace
+
+std::optional<int> ParseProfileInteger(const QString& text)
+{
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool negative = false;
+    if (t.front() == QLatin1Char('-') || t.front() == QLatin1Char('+')) {
+        negative = t.front() == QLatin1Char('-');
+        t.remove(0, 1);
+    }
+    int base = 10;
+    if (t.startsWith(QLatin1Char('$'))) {
+        base = 16;
+        t.remove(0, 1);
+    } else if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        base = 16;
+        t.remove(0, 2);
+    }
+    if (t.isEmpty())
+        return std::nullopt;
+    long long value = 0;
+    for (const QChar c : t) {
+        const char16_t u = c.unicode();
+        int digit = 0;
+        if (u >= u'0' && u <= u'9')
+            digit = u - u'0';
+        else if (base == 16 && u >= u'a' && u <= u'f')
+            digit = u - u'a' + 10;
+        else if (base == 16 && u >= u'A' && u <= u'F')
+            digit = u - u'A' + 10;
+        else
+            return std::nullopt;
+        value = value * base + digit;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+ProfileSnapshot ProfileSnapshot::Read(const QString& path)
+{
+    bool ok = false;
+    const QByteArray bytes = ReadFileBytes(path, &ok);
+    return ok ? FromBytes(bytes) : ProfileSnapshot();
+}
+
+ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
+{
+    ProfileSnapshot snap;
+    const Text text = Classify(raw);
+    Section* current = nullptr;
+    for (const LineSpan& span : SplitLines(text.body)) {
+        LineInfo info = Classify(text.body, span, text.encoding);
+        if (info.kind == LineKind::Section) {
+            // A repeated section is shadowed by the first one, keys and all.
+            current = snap.FindSection(info.name) ? nullptr
+                                                  : &snap.sections_.emplace_back(Section{info.name, {}});
+        } else if (info.kind == LineKind::Key && current) {
+            const bool seen = std::any_of(current->keys.begin(), current->keys.end(),
+                                          [&](const Key& k) { return SameName(k.name, info.name); });
+            if (!seen)
+                current->keys.push_back({std::move(info.name), std::move(info.value)});
+        }
+    }
+    return snap;
+}
+
+const ProfileSnapshot::Section* ProfileSnapshot::FindSection(const QString& name) const
+{
+    const QString wanted = name.trimmed();
+    for (const Section& s : sections_)
+        if (SameName(s.name, wanted))
+            return &s;
+    return nullptr;
+}
+
+bool ProfileSnapshot::HasSection(const QString& section) const { return FindSection(section); }
+
+std::optional<QString> ProfileSnapshot::Value(const QString& section, const QString& key) const
+{
+    const Section* s = FindSection(section);
+    if (!s)
+        return std::nullopt;
+    const QString wanted = key.trimmed();
+    for (const Key& k : s->keys)
+        if (SameName(k.name, wanted))
+            return Truncated(k.value);
+    return std::nullopt;
+}
+
+QString ProfileSnapshot::ReadString(const QString& section, const QString& key, const QString& def) const
+{
+    return Value(section, key).value_or(def);
+}
+
+int ProfileSnapshot::ReadInteger(const QString& section, const QString& key, int def) const
+{
+    const std::optional<QString> v = Value(section, key);
+    if (!v)
+        return def;
+    return ParseProfileInteger(*v).value_or(def);
+}
+
+bool ProfileSnapshot::ReadBool(const QString& section, const QString& key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+QString ReadProfileString(const QString& path, const QString& section, const QString& key, const QString& def)
+{
+    return ProfileSnapshot::Read(path).ReadString(section, key, def);
+}
+
+int ReadProfileInteger(const QString& path, const QString& section, const QString& key, int def)
+{
+    return ProfileSnapshot::Read(path).ReadInteger(section, key, def);
+}
+
+bool ReadProfileBool(const QString& path, const QString& section, const QString& key, bool def)
+{
+    return ProfileSnapshot::Read(path).ReadBool(section, key, def);
+}
+
+std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const QList<ProfileKeyWrite>& writes)
+{
+    for (const ProfileKeyWrite& w : writes)
+        if (!Writable(w))
+            return std::nullopt;
+
+    Text text = Classify(original);
+    // A file from the old program stays in its code page as long as the new text fits;
+    // otherwise the whole file moves to UTF-8 so that it never mixes two encodings.
+    if (text.encoding == Encoding::Cp1252) {
+        for (const ProfileKeyWrite& w : writes) {
+            if (!EncodeCp1252(w.section) || !EncodeCp1252(w.key) || !EncodeCp1252(w.value)) {
+                text.body = Decode(text.body, Encoding::Cp1252).toUtf8();
+                text.encoding = Encoding::Utf8;
+                break;
+            }
+        }
+    }
+    const Encoding encoding = text.encoding;
+    const std::function<QByteArray(const QString&)> encode = [encoding](const QString& s) {
+        return encoding == Encoding::Utf8 ? s.toUtf8() : *EncodeCp1252(s);
+    };
+    for (const ProfileKeyWrite& w : writes)
+        ApplyOne(text.body, encoding, w, encode);
+    return text.bom ? kBom + text.body : text.body;
+}
+
+void WriteProfileString(const QString& path, const QString& section, const QString& key, const QString& value)
+{
+    WriteProfileStrings(path, {{section, key, value}});
+}
+
+void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes)
+{
+    const StoreError failure(QStringLiteral("Unable to write to %1").arg(path));
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath();
+    if (target.isEmpty())
+        throw failure;
+
+    DirLock lock(QFileInfo(target).absolutePath());
+    if (lock.fd < 0)
+        throw failure;
+
+    struct stat st {};
+    QByteArray original;
+    bool existed = false;
+    mode_t mode = 0600;
+    const QByteArray native = QFile::encodeName(target);
+    if (::stat(native.constData(), &st) == 0) {
+        // The owner's write bit stands for the read-only attribute, also for root.
+        if (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))
+            throw failure;
+        bool ok = false;
+        original = ReadFileBytes(target, &ok);
+        if (!ok)
+            throw failure;
+        mode = st.st_mode & 07777;
+        existed = true;
+    } else if (errno != ENOENT) {
+        throw failure;
+    }
+
+    const std::optional<QByteArray> updated = ApplyProfileWrites(original, writes);
+    if (!updated)
+        throw failure;
+    if (existed && *updated == original)
+        return;
+    if (!ReplaceFile(target, *updated, mode, lock.fd))
+        throw failure;
+}

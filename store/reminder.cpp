@@ -1,0 +1,222 @@
+#include "reminder.h"
+
+#include "folder.h"
+#include "profile.h"
+
+#include <QFileInfo>
+
+namespace {
+
+QString Num(int n) { return QString::number(n); }
+QString Flag(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
+
+ProfileKeyWrite W(const char* section, const char* key, const QString& value)
+{
+    return {QString::fromLatin1(section), QString::fromLatin1(key), value};
+}
+
+// The editor's integer reads: the stored text (or the default text when the key is
+// absent) must be a number; an empty value is not replaced by the default.
+int LoadInteger(const ProfileSnapshot& file, const char* section, const char* key, const char* defText)
+{
+    const QString text = file.Value(QString::fromLatin1(section), QString::fromLatin1(key))
+                             .value_or(QString::fromLatin1(defText));
+    const std::optional<int> value = ParseProfileInteger(text);
+    if (!value)
+        throw StoreError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return *value;
+}
+
+bool B(const ProfileSnapshot& f, const char* section, const char* key)
+{
+    return f.ReadBool(QString::fromLatin1(section), QString::fromLatin1(key), false);
+}
+
+int I(const ProfileSnapshot& f, const char* section, const char* key, int def)
+{
+    return f.ReadInteger(QString::fromLatin1(section), QString::fromLatin1(key), def);
+}
+
+QString S(const ProfileSnapshot& f, const char* section, const char* key)
+{
+    return f.ReadString(QString::fromLatin1(section), QString::fromLatin1(key), QString());
+}
+
+} // namespace
+
+QString ReminderFileName(const QString& name)
+{
+    return ReminderFolder() + QLatin1Char('/') + name + QStringLiteral(".ini");
+}
+
+QString TwoDigits(int n)
+{
+    return n < 10 ? QLatin1Char('0') + QString::number(n) : QString::number(n);
+}
+
+QString StampText(int year, int month, int day, int hour, int minute)
+{
+    return QString::number(year) + TwoDigits(month) + TwoDigits(day) + TwoDigits(hour) + TwoDigits(minute);
+}
+
+MonthlyStart FirstMonthlyMonth(const QDateTime& saveMoment, int day, int hour, int minute)
+{
+    const QDate d = saveMoment.date();
+    const QTime t = saveMoment.time();
+    const QString saved = StampText(d.year(), d.month(), d.day(), t.hour(), t.minute());
+    // Compared as the scheduler compares: the reminder fires in the first month whose
+    // moment sorts after the save stamp.
+    if (StampText(d.year(), d.month(), day, hour, minute) > saved)
+        return {d.year(), d.month()};
+    return d.month() == 12 ? MonthlyStart{d.year() + 1, 1} : MonthlyStart{d.year(), d.month() + 1};
+}
+
+void SaveReminder(const QString& path, const TReminder& r, const QDateTime& saveMoment)
+{
+    const QDate d = saveMoment.date();
+    const QTime t = saveMoment.time();
+    QList<ProfileKeyWrite> w{
+        W("LastProc", "YR", Num(d.year())), W("LastProc", "MO", Num(d.month())),
+        W("LastProc", "DY", Num(d.day())),  W("LastProc", "HR", Num(t.hour())),
+        W("LastProc", "MN", Num(t.minute())), W("LastProc", "AM", QStringLiteral("1")),
+        W("LastProc", "PM", QStringLiteral("0")),
+        W("Date", "Ck", QStringLiteral("0")), W("Days", "Ck", QStringLiteral("0")),
+        W("Monthly", "Ck", QStringLiteral("0")),
+    };
+    if (r.Date.Ck) {
+        w << W("Date", "Ck", QStringLiteral("1")) << W("Date", "Year", Num(r.Date.Year))
+          << W("Date", "Month", Num(r.Date.Month)) << W("Date", "Day", Num(r.Date.Day))
+          << W("Date", "Hr", Num(r.Date.Hr)) << W("Date", "Min", Num(r.Date.Min))
+          << W("Date", "Repeat", Flag(r.Date.Repeat));
+    }
+    if (r.Days.Ck) {
+        w << W("Days", "Ck", QStringLiteral("1")) << W("Days", "Mon", Flag(r.Days.Mon))
+          << W("Days", "Tue", Flag(r.Days.Tue)) << W("Days", "Wed", Flag(r.Days.Wed))
+          << W("Days", "Thu", Flag(r.Days.Thu)) << W("Days", "Fri", Flag(r.Days.Fri))
+          << W("Days", "Sat", Flag(r.Days.Sat)) << W("Days", "Sun", Flag(r.Days.Sun))
+          << W("Days", "Year", QStringLiteral("2005")) << W("Days", "Month", QStringLiteral("1"))
+          << W("Days", "Day", QStringLiteral("1")) << W("Days", "Hr", Num(r.Days.Hr))
+          << W("Days", "Min", Num(r.Days.Min));
+    }
+    if (r.Monthly.Ck) {
+        const MonthlyStart first = FirstMonthlyMonth(saveMoment, r.Monthly.Day, r.Monthly.Hr, r.Monthly.Min);
+        w << W("Monthly", "Ck", QStringLiteral("1")) << W("Monthly", "Year", Num(first.Year))
+          << W("Monthly", "Month", Num(first.Month)) << W("Monthly", "Day", Num(r.Monthly.Day))
+          << W("Monthly", "Hr", Num(r.Monthly.Hr)) << W("Monthly", "Min", Num(r.Monthly.Min));
+    }
+    w << W("SayTime", "Ck", Flag(r.SayTime)) << W("SayDay", "Ck", Flag(r.SayDay))
+      << W("PlayMP3", "Ck", Flag(r.PlayMP3)) << W("Display", "Ck", Flag(r.Display))
+      << W("SayMsg", "Ck", Flag(r.SayMsg)) << W("Open", "Ck", Flag(r.Open))
+      << W("Reminder", "Msg", r.Msg) << W("Reminder", "Open", r.OpenFile)
+      << W("Reminder", "MP3", r.MP3File);
+    // One locked, atomic update: a failed save leaves the old file as it was.
+    WriteProfileStrings(path, w);
+}
+
+TReminder LoadReminder(const QString& path)
+{
+    const ProfileSnapshot f = ProfileSnapshot::Read(path);
+    TReminder r;
+    QString name = QFileInfo(path).fileName();
+    if (name.endsWith(QStringLiteral(".ini")))
+        name.chop(4);
+    r.Name = name;
+
+    r.Date.Ck = B(f, "Date", "Ck");
+    if (r.Date.Ck) {
+        r.Date.Year = LoadInteger(f, "Date", "Year", "2005");
+        r.Date.Month = LoadInteger(f, "Date", "Month", "01");
+        r.Date.Day = LoadInteger(f, "Date", "Day", "01");
+        r.Date.Hr = LoadInteger(f, "Date", "Hr", "01");
+        r.Date.Min = LoadInteger(f, "Date", "Min", "01");
+        r.Date.Repeat = B(f, "Date", "Repeat");
+    }
+    r.Days.Ck = B(f, "Days", "Ck");
+    if (r.Days.Ck) {
+        r.Days.Mon = B(f, "Days", "Mon");
+        r.Days.Tue = B(f, "Days", "Tue");
+        r.Days.Wed = B(f, "Days", "Wed");
+        r.Days.Thu = B(f, "Days", "Thu");
+        r.Days.Fri = B(f, "Days", "Fri");
+        r.Days.Sat = B(f, "Days", "Sat");
+        r.Days.Sun = B(f, "Days", "Sun");
+        r.Days.Hr = LoadInteger(f, "Days", "Hr", "01");
+        r.Days.Min = LoadInteger(f, "Days", "Min", "01");
+    }
+    r.Monthly.Ck = B(f, "Monthly", "Ck");
+    if (r.Monthly.Ck) {
+        r.Monthly.Day = LoadInteger(f, "Monthly", "Day", "01");
+        r.Monthly.Hr = LoadInteger(f, "Monthly", "Hr", "01");
+        r.Monthly.Min = LoadInteger(f, "Monthly", "Min", "01");
+    }
+    r.SayTime = B(f, "SayTime", "Ck");
+    r.SayDay = B(f, "SayDay", "Ck");
+    r.PlayMP3 = B(f, "PlayMP3", "Ck");
+    r.Display = B(f, "Display", "Ck");
+    r.SayMsg = B(f, "SayMsg", "Ck");
+    r.Open = B(f, "Open", "Ck");
+    r.Msg = S(f, "Reminder", "Msg");
+    r.OpenFile = S(f, "Reminder", "Open");
+    r.MP3File = S(f, "Reminder", "MP3");
+    return r;
+}
+
+TReminder ReadResidentReminder(const ProfileSnapshot& f)
+{
+    TReminder r;
+    r.Date = {B(f, "Date", "Ck"), I(f, "Date", "Year", 1), I(f, "Date", "Month", 1),
+              I(f, "Date", "Day", 1), I(f, "Date", "Hr", 1), I(f, "Date", "Min", 1),
+              B(f, "Date", "Repeat")};
+    r.Days = {B(f, "Days", "Ck"),  B(f, "Days", "Mon"), B(f, "Days", "Tue"),
+              B(f, "Days", "Wed"), B(f, "Days", "Thu"), B(f, "Days", "Fri"),
+              B(f, "Days", "Sat"), B(f, "Days", "Sun"), I(f, "Days", "Hr", 1),
+              I(f, "Days", "Min", 1)};
+    r.Monthly = {B(f, "Monthly", "Ck"), I(f, "Monthly", "Year", 1), I(f, "Monthly", "Month", 1),
+                 I(f, "Monthly", "Day", 1), I(f, "Monthly", "Hr", 1), I(f, "Monthly", "Min", 1)};
+    r.SayTime = B(f, "SayTime", "Ck");
+    r.SayDay = B(f, "SayDay", "Ck");
+    r.PlayMP3 = B(f, "PlayMP3", "Ck");
+    r.Display = B(f, "Display", "Ck");
+    r.SayMsg = B(f, "SayMsg", "Ck");
+    r.Open = B(f, "Open", "Ck");
+    r.Msg = S(f, "Reminder", "Msg");
+    r.OpenFile = S(f, "Reminder", "Open");
+    r.MP3File = S(f, "Reminder", "MP3");
+    r.LastProc = {I(f, "LastProc", "YR", 1), I(f, "LastProc", "MO", 1), I(f, "LastProc", "DY", 1),
+                  I(f, "LastProc", "HR", 1), I(f, "LastProc", "MN", 1)};
+    return r;
+}
+
+TReminderSummary ReadReminderSummary(const QString& path)
+{
+    const ProfileSnapshot f = ProfileSnapshot::Read(path);
+    TReminderSummary s;
+    s.DateCk = B(f, "Date", "Ck");
+    s.DateMonth = S(f, "Date", "Month");
+    s.DateDay = S(f, "Date", "Day");
+    s.DateHr = I(f, "Date", "Hr", 0);
+    s.DateMin = I(f, "Date", "Min", 0);
+    s.DateRepeat = B(f, "Date", "Repeat");
+    s.DaysCk = B(f, "Days", "Ck");
+    s.Mon = B(f, "Days", "Mon");
+    s.Tue = B(f, "Days", "Tue");
+    s.Wed = B(f, "Days", "Wed");
+    s.Thu = B(f, "Days", "Thu");
+    s.Fri = B(f, "Days", "Fri");
+    s.Sat = B(f, "Days", "Sat");
+    s.Sun = B(f, "Days", "Sun");
+    s.DaysHr = I(f, "Days", "Hr", 0);
+    s.DaysMin = I(f, "Days", "Min", 0);
+    s.MonthlyCk = B(f, "Monthly", "Ck");
+    s.MonthlyDay = S(f, "Monthly", "Day");
+    s.MonthlyHr = I(f, "Monthly", "Hr", 0);
+    s.MonthlyMin = I(f, "Monthly", "Min", 0);
+    s.SayTime = B(f, "SayTime", "Ck");
+    s.SayDay = B(f, "SayDay", "Ck");
+    s.PlayMP3 = B(f, "PlayMP3", "Ck");
+    s.Display = B(f, "Display", "Ck");
+    s.SayMsg = B(f, "SayMsg", "Ck");
+    s.Open = B(f, "Open", "Ck");
+    s.Msg = S(f, "Reminder", "Msg");
+    return s;
+}
