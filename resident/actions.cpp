@@ -1,0 +1,146 @@
+#include "actions.h"
+
+#include "clock.h"
+#include "messages.h"
+#include "shell.h"
+#include "speech.h"
+
+#include <QLocale>
+#include <QTimer>
+
+const char* const kBlankDisplayText =
+    "You had a reminder set to display a message, but your message was blank.";
+const char* const kBlankSayText =
+    "You had a reminder set to say a message, but your message was blank.";
+
+QStringList DisplayLines(const QString& message, const QDateTime& now, const QString& clockText)
+{
+    const QLocale locale = QLocale::system();
+    return {QStringLiteral("Reminder Message: ") + locale.toString(now.date(), QLocale::ShortFormat)
+                + QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat)
+                + QStringLiteral(" (") + clockText + QLatin1Char(')'),
+            QStringLiteral(" "),
+            QStringLiteral("Nelvora Reminder:"),
+            QStringLiteral(" "),
+            message,
+            QStringLiteral(" ")};
+}
+
+QString SayTimeFailureText(const QString& clockText, const QString& nowTime)
+{
+    return QStringLiteral(
+               "Nelvora was setup by you to have a \"voice\" reminder to say the time, however "
+               "your pc does not support voice activation (Windows XP or later contain voice "
+               "activation). Please use the other reminder option to display the time and "
+               "message instead of saying it. The time is: ")
+           + clockText + QLatin1Char(' ') + nowTime;
+}
+
+QString SayDayFailureText(const QString& todayName)
+{
+    return QStringLiteral(
+               "Nelvora was setup by you to have a \"voice\" reminder to say the current day, "
+               "however your pc does not support voice activation (Windows XP or later contain "
+               "voice activation). Please use the other reminder option to display the day, "
+               "time, or message instead of saying it. The day is: ")
+           + todayName;
+}
+
+QString SayMsgFailureText(const QString& message)
+{
+    return QStringLiteral(
+               "Nelvora was setup by you to have a \"voice\" reminder to say your message, "
+               "however your pc does not support voice activation (Windows XP or later contain "
+               "voice activation). Please use the other reminder option to display your "
+               "message instead of saying it. Your message was: ")
+           + message;
+}
+
+QString AudioNotFoundText(const QString& path)
+{
+    return QStringLiteral("You had a reminder set to play an audio file. The audio file could "
+                          "not be found: ")
+           + path;
+}
+
+QString OpenNotFoundText(const QString& path)
+{
+    return QStringLiteral("You had a reminder set to open a file. The file could not be found: ")
+           + path;
+}
+
+ReminderActions::ReminderActions(IClock& clock, IMessages& messages, ISpeech& speech,
+                                 IShell& shell, QTimer& Timer1, IReminderDisplay& display)
+    : clock_(clock), messages_(messages), speech_(speech), shell_(shell), Timer1_(Timer1),
+      display_(display)
+{
+}
+
+void ReminderActions::PerformActions(const ProfileSnapshot& file, const QString& clockText,
+                                     const QString& nowTime, const QString& todayName)
+{
+    const auto flag = [&file](const char* section) {
+        return file.ReadBool(QString::fromLatin1(section), QStringLiteral("Ck"), false);
+    };
+    const auto text = [&file](const char* key) {
+        return file.ReadString(QStringLiteral("Reminder"), QString::fromLatin1(key), QString());
+    };
+
+    if (flag("SayTime"))
+        Say(QStringLiteral("The current time is ") + clockText,
+            SayTimeFailureText(clockText, nowTime));
+
+    if (flag("SayDay"))
+        Say(QStringLiteral("Today is ") + todayName, SayDayFailureText(todayName));
+
+    if (flag("Display")) {
+        const QString message = text("Msg");
+        if (!message.isEmpty())
+            display_.ShowReminder(DisplayLines(message, clock_.Now(), clockText));
+        else
+            messages_.Notice(QString::fromLatin1(kBlankDisplayText));
+    }
+
+    if (flag("SayMsg")) {
+        const QString message = text("Msg");
+        if (!message.isEmpty())
+            Say(message, SayMsgFailureText(message));
+        else
+            messages_.Notice(QString::fromLatin1(kBlankSayText));
+    }
+
+    if (flag("PlayMP3")) {
+        const QString path = text("MP3");
+        // A start that fails (no program for the type) goes unreported.
+        if (!path.isEmpty() && shell_.FileExists(path))
+            shell_.OpenPath(path);
+        else
+            messages_.Notice(AudioNotFoundText(path));
+    }
+
+    if (flag("Open")) {
+        const QString path = text("Open");
+        if (!path.isEmpty() && shell_.FileExists(path))
+            shell_.OpenPath(path);
+        else
+            messages_.Notice(OpenNotFoundText(path));
+    }
+}
+
+void ReminderActions::Say(const QString& text, const QString& failureText)
+{
+    if (!speech_.Speak(text))
+        SpeechFailure(failureText);
+}
+
+void ReminderActions::SpeechFailure(const QString& text)
+{
+    shell_.Beep();
+    // A timer that was already off (the program is closing) stays off afterwards.
+    const bool wasRunning = Timer1_.isActive();
+    Timer1_.stop();
+    shell_.ProcessPendingEvents();
+    messages_.Notice(text);
+    if (wasRunning)
+        Timer1_.start(); // a fresh full interval
+}

@@ -1,0 +1,114 @@
+#include "frmmsg.h"
+
+#include "folder.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTextCursor>
+
+namespace {
+
+const QString kSection = QStringLiteral("FrmMsg");
+
+// The designed faces are rarely installed on Linux; the next ones keep the look close.
+QFont Face(const QStringList& families, int points)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSize(points);
+    return font;
+}
+
+} // namespace
+
+TFrmMsg::TFrmMsg(QWidget* parent)
+    : QWidget(parent, Qt::Window), Memo1_(new QPlainTextEdit(this)),
+      CmdExit_(new QPushButton(QStringLiteral("Ok"), this))
+{
+    setObjectName(kSection);
+    setWindowTitle(QStringLiteral("Nelvora Reminder"));
+    // The program lives in the tray: closing this window must not end it.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFont(Face({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                  QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")},
+                 8));
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, QColor(215, 215, 215));
+    setPalette(windowPalette);
+    setAutoFillBackground(true);
+
+    Memo1_->setObjectName(QStringLiteral("Memo1"));
+    Memo1_->setGeometry(5, 5, 457, 170);
+    Memo1_->setFont(Face({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"),
+                          QStringLiteral("Sans Serif")},
+                         9));
+    QPalette memoPalette = Memo1_->palette();
+    memoPalette.setColor(QPalette::Base, QColor(245, 245, 245));
+    Memo1_->setPalette(memoPalette);
+    Memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    CmdExit_->setObjectName(QStringLiteral("CmdExit"));
+    CmdExit_->setGeometry(386, 181, 75, 23);
+    CmdExit_->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    CmdExit_->setFont(Face({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")},
+                           9));
+    CmdExit_->setDefault(true);
+    connect(CmdExit_, &QPushButton::clicked, this, &TFrmMsg::CmdExitClick);
+
+    setTabOrder(CmdExit_, Memo1_);
+    CmdExit_->setFocus();
+
+    FormCreate();
+}
+
+void TFrmMsg::FormCreate()
+{
+    resize(kDesignWidth, kDesignHeight);
+    const int width = ReadFormWidth(kSection);
+    const int height = ReadFormHeight(kSection);
+    if (width > 0)
+        resize(width, this->height());
+    if (height > 0)
+        resize(this->width(), height);
+}
+
+void TFrmMsg::ShowReminder(const QStringList& lines)
+{
+    QTextCursor cursor(Memo1_->document());
+    cursor.movePosition(QTextCursor::End);
+    const bool empty = Memo1_->document()->isEmpty();
+    QString text = lines.join(QLatin1Char('\n'));
+    if (!empty || leadingEmptyLine_)
+        text.prepend(QLatin1Char('\n'));
+    cursor.insertText(text);
+    if (!isVisible()) {
+        if (const QScreen* screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFrmMsg::CmdExitClick()
+{
+    Memo1_->clear();
+    leadingEmptyLine_ = false;
+    close();
+}
+
+void TFrmMsg::closeEvent(QCloseEvent* event)
+{
+    // Width and height of the window itself: restoring them never grows it by the frame.
+    WriteFormSize(kSection, width(), height());
+    event->accept();
+}

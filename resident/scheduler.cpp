@@ -1,0 +1,47 @@
+#include "scheduler.h"
+
+#include "frmmsg.h"
+
+#include <QTimer>
+
+ResidentScheduler::ResidentScheduler(QTimer& Timer1, IClock& clock, IMessages& messages,
+                                     ISpeech& speech, IShell& shell, QObject* parent)
+    : QObject(parent), Timer1_(Timer1), FrmMsg_(std::make_unique<TFrmMsg>()),
+      speech_(*this, speech), actions_(clock, messages, speech_, shell, Timer1, *FrmMsg_),
+      ticker_(clock, messages, actions_, [&Timer1] { return Timer1.isActive(); })
+{
+}
+
+ResidentScheduler::~ResidentScheduler() = default;
+
+TFrmMsg* ResidentScheduler::FrmMsg() { return FrmMsg_.get(); }
+
+void ResidentScheduler::Timer1Timer()
+{
+    if (speech_.IsSpeaking()) {
+        // Ticks do not pile up behind a speech: one runs when it has ended.
+        tickHeld_ = true;
+        return;
+    }
+    ticker_.Timer1Timer();
+}
+
+void ResidentScheduler::RunHeldTick()
+{
+    if (!tickHeld_)
+        return;
+    tickHeld_ = false;
+    // A timer switched off meanwhile drops its waiting tick.
+    if (Timer1_.isActive())
+        Timer1Timer();
+}
+
+bool ResidentScheduler::GuardedSpeech::Speak(const QString& text)
+{
+    speaking_ = true;
+    const bool ok = inner_.Speak(text);
+    speaking_ = false;
+    if (owner_.tickHeld_)
+        QTimer::singleShot(0, &owner_, [owner = &owner_] { owner->RunHeldTick(); });
+    return ok;
+}
