@@ -1,0 +1,74 @@
+# Installed layout and the Debian package built from it.
+#
+# Both programs and the help pages share one program folder, since each program finds the
+# other and the pages beside its own executable. The commands on the path are relative
+# symlinks into that folder: the programs resolve their folder through /proc/self/exe, so
+# a started symlink still finds its siblings.
+
+set(NELVORA_PROGRAM_DIR "lib/nelvora")
+set(NELVORA_APP_ID "example.nelvora.Orsivel")
+set(NELVORA_PACKAGING_DIR "${CMAKE_SOURCE_DIR}/packaging")
+set(NELVORA_LINK_DIR "${CMAKE_BINARY_DIR}/packaging/bin")
+
+file(MAKE_DIRECTORY "${NELVORA_LINK_DIR}")
+foreach(program Velmaro orsivel)
+  # The executables are written while this file is; leave out what is not there yet.
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION "${NELVORA_PROGRAM_DIR}")
+    # A link made here is installed as a link (file(INSTALL) keeps symlinks), which
+    # works the same for a plain install, a DESTDIR install and the package.
+    file(CREATE_LINK "../${NELVORA_PROGRAM_DIR}/${program}" "${NELVORA_LINK_DIR}/${program}"
+         SYMBOLIC)
+    install(PROGRAMS "${NELVORA_LINK_DIR}/${program}" DESTINATION bin)
+  endif()
+endforeach()
+
+foreach(page index.html download.html)
+  if(EXISTS "${CMAKE_SOURCE_DIR}/docs/${page}")
+    install(FILES "${CMAKE_SOURCE_DIR}/docs/${page}" DESTINATION "${NELVORA_PROGRAM_DIR}")
+  endif()
+endforeach()
+
+install(FILES "${NELVORA_PACKAGING_DIR}/${NELVORA_APP_ID}.desktop"
+        DESTINATION share/applications)
+install(FILES "${NELVORA_PACKAGING_DIR}/${NELVORA_APP_ID}.metainfo.xml"
+        DESTINATION share/metainfo)
+
+install(FILES "${CMAKE_SOURCE_DIR}/data/icons/nelvora.svg"
+        DESTINATION share/icons/hicolor/scalable/apps)
+foreach(size 16 22 24 32 48 64 128 256)
+  install(FILES "${NELVORA_PACKAGING_DIR}/icons/nelvora-${size}.png"
+          DESTINATION "share/icons/hicolor/${size}x${size}/apps" RENAME nelvora.png)
+endforeach()
+
+# --- Debian package ------------------------------------------------------------------
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "nelvora")
+set(CPACK_PACKAGE_VERSION "${NELVORA_VERSION_TEXT}")
+set(CPACK_PACKAGE_VENDOR "Nelvora")
+set(CPACK_PACKAGE_CONTACT "Nelvora support <support@nelvora.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "personal reminders that speak, show a message or open a file")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Nelvora and Reminder keeps named reminders for one desktop user: on a date,\n\
+on chosen weekdays or monthly, at a time of day. When a reminder is due it can\n\
+say the time, the day or its message, show the message in a window, play an\n\
+audio file or open any file. The editor is orsivel; the scheduler Velmaro sits\n\
+in the notification area and starts at log-in.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.nelvora.example/")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+# The Qt libraries come from the linked executables; what they load at run time does
+# not show in their links and is named here: the window-system plugins (only
+# recommended by Qt), the speech back end with a voice, and the openers of files.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "qt6-qpa-plugins, qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+# No maintainer scripts: the menu and icon caches are refreshed by the triggers of the
+# packages that own them, and a removal must never reach into a user's home folder
+# (the reminder folder and the autostart entry stay the user's).
+include(CPack)

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Installs into a temporary prefix and checks that the layout is complete and nothing
+# else is there, that the commands on the path reach the program folder, and that the
+# launcher, the icons and the metadata are valid and agree with each other.
+. "$(dirname "$0")/common.sh"
+need_tools desktop-file-validate appstreamcli file readelf ldd
+
+tmp=$(mktemp -d /tmp/nelvora-layout.XXXXXX)
+trap 'rm -rf "$tmp"' EXIT
+prefix=$tmp/prefix
+install_into "$prefix"
+
+sizes="16 22 24 32 48 64 128 256"
+expected=(
+  lib/nelvora/index.html
+  lib/nelvora/download.html
+  "share/applications/$app_id.desktop"
+  "share/metainfo/$app_id.metainfo.xml"
+  share/icons/hicolor/scalable/apps/nelvora.svg
+)
+for size in $sizes; do
+  expected+=("share/icons/hicolor/${size}x${size}/apps/nelvora.png")
+done
+with_programs=no
+if programs_built && programs_configured; then
+  with_programs=yes
+  expected+=(bin/orsivel bin/Velmaro lib/nelvora/orsivel lib/nelvora/Velmaro)
+elif programs_built; then
+  fail "orsivel and Velmaro are built but were not configured for install: run cmake again"
+else
+  skip_reason="orsivel and Velmaro are not built yet; the programs were not checked"
+fi
+
+# --- the installed files: all there, nothing else ---
+want=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
+have=$(tree_list "$prefix")
+if [ "$want" != "$have" ]; then
+  fail "installed files differ from the expected layout"
+  diff <(echo "$want") <(echo "$have") | sed 's/^</missing:/; s/^>/unexpected:/' | grep -E '^(missing|unexpected)' >&2
+fi
+
+# --- the programs and the commands that start them ---
+if [ "$with_programs" = yes ]; then
+  for program in orsivel Velmaro; do
+    exe=$prefix/lib/nelvora/$program
+    link=$prefix/bin/$program
+    check "$exe is not an executable file" test -f "$exe" -a -x "$exe" -a ! -L "$exe"
+    file -b "$exe" | grep -q '^ELF .*executable' || fail "$exe is not an ELF executable: $(file -b "$exe")"
+    target=$(readlink "$link")
+    check "bin/$program links to '$target', not relatively into the program folder" \
+      test "$target" = "../lib/nelvora/$program"
+    check "bin/$program does not resolve to the program folder" \
+      test "$(realpath "$link")" = "$(realpath "$exe")"
+    # A run path into the build tree would load stale or missing libraries once installed.
+    if readelf -d "$exe" | grep -E 'R(UN)?PATH' | grep -q -F "$build"; then
+      fail "$program keeps a run path into the build tree"
+    fi
+    missing_libs=$(ldd "$exe" | grep 'not found')
+    check "$program misses libraries: $missing_libs" test -z "$missing_libs"
+  done
+fi
+
+# --- help pages beside the programs ---
+for page in index.html download.html; do
+  check "$page is empty" test -s "$prefix/lib/nelvora/$page"
+  if [ -f "$source_dir/docs/$page" ]; then
+    check "$page differs from docs/$page" cmp -s "$source_dir/docs/$page" "$prefix/lib/nelvora/$page"
+  fi
+done
+
+# --- icons: the theme name the launcher and the autostart entry use, at every size ---
+for size in $sizes; do
+  png=$prefix/share/icons/hicolor/${size}x${size}/apps/nelvora.png
+  [ -f "$png" ] || continue
+  file -b "$png" | grep -q "^PNG image data, $size x $size," ||
+    fail "icon ${size}x${size} is not a PNG of that size: $(file -b "$png")"
+done
+check "the scalable icon is not the source icon" \
+  cmp -s "$source_dir/data/icons/nelvora.svg" "$prefix/share/icons/hicolor/scalable/apps/nelvora.svg"
+
+# --- the launcher ---
+desktop=$prefix/share/applications/$app_id.desktop
+if [ -f "$desktop" ]; then
+  check "desktop-file-validate rejects the launcher" desktop-file-validate "$desktop"
+  key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
+  check "the launcher has no Comment" test -n "$(key Comment)"
+  check "the launcher has no Categories" test -n "$(key Categories)"
+  check "the launcher's Icon is not the installed theme icon 'nelvora'" test "$(key Icon)" = nelvora
+  exec_cmd=$(key Exec)
+  check "the launcher starts '$exec_cmd', not the editor command" test "${exec_cmd%% *}" = orsivel
+  if [ "$with_programs" = yes ]; then
+    check "the launcher's command is not among the installed commands" test -x "$prefix/bin/${exec_cmd%% *}"
+  fi
+fi
+
+# --- the metadata ---
+metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
+if [ -f "$metainfo" ]; then
+  check "appstreamcli rejects the metadata" appstreamcli validate --no-net "$metainfo"
+  check "the metadata's id is not $app_id" grep -q "<id>$app_id</id>" "$metainfo"
+  check "the metadata does not launch the installed launcher" \
+    grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo"
+  check "the metadata has no homepage" \
+    grep -q '<url type="homepage">https://www.nelvora.example/</url>' "$metainfo"
+  # The tree check also matches metadata, launcher and icons against each other.
+  check "appstreamcli rejects the installed tree" appstreamcli validate-tree --no-net "$prefix"
+fi
+
+finish
