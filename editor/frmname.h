@@ -1,0 +1,32 @@
+#pragma once
+// The name dialog: the first step of creating a reminder. It has no cancel button; the
+// create flow reads Edit1 however the dialog was closed.
+
+#include <QDialog>
+
+class IMessages;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TFrmName : public QDialog {
+    Q_OBJECT
+public:
+    TFrmName(IMessages& messages, QWidget* parent);
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
+public Q_SLOTS:
+    void BitBtn1Click();
+    // The close box and Escape: the name check is not run, but a refused name is
+    // emptied, so it can never become a file name outside the reminder folder.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    IMessages& messages_;
+};
