@@ -41,7 +41,8 @@ struct Text {
 bool IsUtf8(const QByteArray& bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    // The decoder is lazy: only the conversion to a QString runs it and sets the error.
+    const QString decoded = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
@@ -395,13 +396,19 @@ ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
         LineInfo info = Classify(text.body, span, text.encoding);
         if (info.kind == LineKind::Section) {
             // A repeated section is shadowed by the first one, keys and all.
-            current = snap.FindSection(info.name) ? nullptr
-                                                  : &snap.sections_.emplace_back(Section{info.name, {}});
+            const QString folded = info.name.toCaseFolded();
+            if (snap.sectionIndex_.contains(folded)) {
+                current = nullptr;
+            } else {
+                snap.sectionIndex_.insert(folded, snap.sections_.size());
+                current = &snap.sections_.emplace_back(Section{info.name, {}, {}});
+            }
         } else if (info.kind == LineKind::Key && current) {
-            const bool seen = std::any_of(current->keys.begin(), current->keys.end(),
-                                          [&](const Key& k) { return SameName(k.name, info.name); });
-            if (!seen)
+            const QString folded = info.name.toCaseFolded();
+            if (!current->keyIndex.contains(folded)) {
+                current->keyIndex.insert(folded, current->keys.size());
                 current->keys.push_back({std::move(info.name), std::move(info.value)});
+            }
         }
     }
     return snap;
@@ -409,11 +416,8 @@ ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
 
 const ProfileSnapshot::Section* ProfileSnapshot::FindSection(const QString& name) const
 {
-    const QString wanted = name.trimmed();
-    for (const Section& s : sections_)
-        if (SameName(s.name, wanted))
-            return &s;
-    return nullptr;
+    const auto it = sectionIndex_.constFind(name.trimmed().toCaseFolded());
+    return it == sectionIndex_.constEnd() ? nullptr : &sections_[static_cast<size_t>(*it)];
 }
 
 bool ProfileSnapshot::HasSection(const QString& section) const { return FindSection(section); }
@@ -423,11 +427,10 @@ std::optional<QString> ProfileSnapshot::Value(const QString& section, const QStr
     const Section* s = FindSection(section);
     if (!s)
         return std::nullopt;
-    const QString wanted = key.trimmed();
-    for (const Key& k : s->keys)
-        if (SameName(k.name, wanted))
-            return Truncated(k.value);
-    return std::nullopt;
+    const auto it = s->keyIndex.constFind(key.trimmed().toCaseFolded());
+    if (it == s->keyIndex.constEnd())
+        return std::nullopt;
+    return Truncated(s->keys[static_cast<size_t>(*it)].value);
 }
 
 QString ProfileSnapshot::ReadString(const QString& section, const QString& key, const QString& def) const

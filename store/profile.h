@@ -8,6 +8,7 @@
 // is never seen half-written and two processes never lose each other's keys.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -59,9 +60,11 @@ private:
     struct Section {
         QString name;
         std::vector<Key> keys;
+        QHash<QString, qsizetype> keyIndex; // case-folded name -> first key of that name
     };
     const Section* FindSection(const QString& name) const;
     std::vector<Section> sections_;
+    QHash<QString, qsizetype> sectionIndex_; // case-folded name -> first section
 };
 
 // Single-key operations: each is a complete operation on the file by itself.

@@ -1,0 +1,123 @@
+// Several processes on one file: no lost keys, never a partial file.
+#include "storetest.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+
+namespace {
+
+// Re-runs this executable as a writer: "keys|path|prefix|count" adds prefix0..prefixN-1
+// to section S; "count|path" writes T/v = 1, 2, 3... until killed.
+std::unique_ptr<QProcess> StartWriter(const QString& job)
+{
+    auto p = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("NELVORA_STORE_WRITER", job);
+    p->setProcessEnvironment(env);
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(QCoreApplication::applicationFilePath(),
+             {"--gtest_also_run_disabled_tests", "--gtest_filter=StoreWriterProcess.DISABLED_Run"});
+    EXPECT_TRUE(p->waitForStarted());
+    return p;
+}
+
+// Each writer adds its keys in order, so a sound file holds a prefix of each writer's keys,
+// and that prefix never shrinks.
+void CheckKeysFile(const QByteArray& bytes, std::map<char, int>& seen)
+{
+    if (bytes.isEmpty())
+        return;
+    ASSERT_TRUE(bytes.startsWith("[S]\n") && bytes.endsWith('\n')) << ::testing::PrintToString(bytes);
+    std::map<char, std::set<int>> keys;
+    for (const QByteArray& line : bytes.chopped(1).split('\n').mid(1)) {
+        const qsizetype eq = line.indexOf('=');
+        ASSERT_TRUE(eq > 1 && QByteArray("AB").contains(line[0]) && line.mid(1, eq - 1) == line.mid(eq + 1) &&
+                    keys[line[0]].insert(line.mid(1, eq - 1).toInt()).second)
+            << line.constData();
+    }
+    for (const auto& [writer, indices] : keys) {
+        ASSERT_EQ(*indices.rbegin() + 1, int(indices.size())) << "gap in the keys of " << writer;
+        ASSERT_GE(int(indices.size()), seen[writer]) << "keys of " << writer << " lost";
+        seen[writer] = int(indices.size());
+    }
+}
+
+} // namespace
+
+// Runs only as a child of the tests below.
+TEST(StoreWriterProcess, DISABLED_Run)
+{
+    const QStringList job = qEnvironmentVariable("NELVORA_STORE_WRITER").split('|');
+    ASSERT_GE(job.size(), 2);
+    for (int i = 0; job[0] != "keys" || i < job[3].toInt(); ++i) {
+        if (job[0] == "keys")
+            WriteProfileString(job[1], "S", job[2] + QString::number(i), QString::number(i));
+        else
+            WriteProfileString(job[1], "T", "v", QString::number(i + 1));
+    }
+}
+
+TEST_F(StoreTest, TwoWritersLoseNoKey)
+{
+    const int count = 2000;
+    const QString path = File("shared.ini");
+    auto a = StartWriter(QString("keys|%1|A|%2").arg(path).arg(count));
+    auto b = StartWriter(QString("keys|%1|B|%2").arg(path).arg(count));
+    std::map<char, int> seen;
+    int checks = 0;
+    auto running = [](QProcess& p) { return !p.waitForFinished(0) && p.state() != QProcess::NotRunning; };
+    while (running(*a) || running(*b)) {
+        CheckKeysFile(ReadAll(path), seen);
+        if (HasFatalFailure())
+            break;
+        if (seen['A'] > 0) {
+            ASSERT_EQ(ReadProfileString(path, "S", "A0", "lost"), "0");
+        }
+        ++checks;
+    }
+    a->waitForFinished(60000);
+    b->waitForFinished(60000);
+    EXPECT_EQ(a->exitCode() + b->exitCode(), 0);
+    EXPECT_GT(checks, 20) << "the reader hardly ran beside the writers";
+    CheckKeysFile(ReadAll(path), seen);
+    EXPECT_EQ(seen['A'] + seen['B'], 2 * count);
+}
+
+TEST_F(StoreTest, KilledWriterLeavesOldOrNewFile)
+{
+    QByteArray pad = "[Pad]\n";
+    for (int i = 0; i < 20000; ++i)
+        pad += "p" + QByteArray::number(i) + "=" + QByteArray(24, 'x') + "\n";
+    const QString path = File("t.ini");
+    WriteAll(path, "[T]\nv=0\n" + pad);
+    std::mt19937 rng(5);
+    for (int round = 0; round < 10; ++round) {
+        auto writer = StartWriter("count|" + path);
+        QElapsedTimer started;
+        started.start();
+        while (ReadAll(path).startsWith("[T]\nv=0\n") && started.elapsed() < 20000)
+            QThread::msleep(1);
+        QThread::msleep(rng() % 40);
+        writer->kill(); // SIGKILL, in the middle of some write
+        ASSERT_TRUE(writer->waitForFinished(10000));
+
+        const QByteArray bytes = ReadAll(path);
+        const qsizetype eol = bytes.indexOf('\n', 6);
+        ASSERT_TRUE(bytes.startsWith("[T]\nv=") && bytes.mid(6, eol - 6).toInt() > 0 && bytes.mid(eol + 1) == pad)
+            << "round " << round << ": " << bytes.size() << " bytes, " << bytes.left(20).constData();
+        EXPECT_EQ(ReminderFolderEntries(env.Folder()), QStringList{"t.ini"});
+
+        // Whatever the killed writer held must not block the next one.
+        QElapsedTimer next;
+        next.start();
+        WriteProfileString(path, "T", "v", "0");
+        EXPECT_LT(next.elapsed(), 5000);
+    }
+}
