@@ -1,0 +1,380 @@
+#include "frmfirst.h"
+
+#include "autostart.h"
+#include "folder.h"
+#include "folders.h"
+#include "frmabout.h"
+#include "messages.h"
+#include "presence.h"
+#include "profile.h"
+#include "reminder.h"
+#include "shell.h"
+#include "summary.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <exception>
+
+const char* const kSupportAddress = "support@nelvora.example";
+const char* const kDownloadsAddress = "https://www.nelvora.example/downloads";
+
+namespace {
+
+const char* const kWindowName = "FrmFirst";
+const char* const kResidentExecutable = "Velmaro";
+constexpr int kDesignWidth = 498;
+constexpr int kDesignHeight = 451;
+
+const char* const kEmptyListNotice =
+    "This list is currently empty. Use the \"Create\" button to add some reminders to "
+    "your list.";
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
+                        const char* hint)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    if (hint)
+        button->setToolTip(QString::fromLatin1(hint));
+    return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, bool bold, bool underline)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    QFont font = label->font();
+    font.setBold(bold);
+    font.setUnderline(underline);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+// The resources live in the editor library, which the linker would otherwise drop.
+static void InitEditorResources() { Q_INIT_RESOURCE(editor); }
+
+FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock)
+{
+    return FrmFirstEnv{messages, shell, clock, [] { return IsResidentRunning(); },
+                       ::ProgramFolder()};
+}
+
+TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(std::move(env))
+{
+    setObjectName(QString::fromLatin1(kWindowName));
+    InitEditorResources();
+    setWindowIcon(QIcon(QStringLiteral(":/nelvora.svg")));
+    BuildControls();
+    resize(kDesignWidth, kDesignHeight);
+    FormCreate();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TFrmFirst::~TFrmFirst() = default;
+
+void TFrmFirst::BuildControls()
+{
+    Label9 = new QLabel(
+        QStringLiteral("This allows you to set reminders, so you will never forget approaching "
+                       "events, meetings, tasks, special holidays, and more. Click the "
+                       "\"Create\" button below to begin."),
+        this);
+    Label9->setObjectName(QStringLiteral("Label9"));
+    Label9->setWordWrap(true);
+
+    Panel4 = new QFrame(this);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    Label7 = new QLabel(QStringLiteral("Reminders:"), Panel4);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    ListBox1 = new QListWidget(Panel4);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    CmdAdd = MakeButton(Panel4, "CmdAdd", "Create Reminder", "Add a new reminder or alert");
+    CmdModify = MakeButton(Panel4, "CmdModify", "Modify Reminder", nullptr);
+    CmdDel = MakeButton(Panel4, "CmdDel", "Delete Reminder",
+                        "Delete the highlighted reminder or alert above");
+
+    Label1 = MakeLabel(Panel4, "Label1", true, false);
+    Label5 = MakeLabel(Panel4, "Label5", true, true);
+    Label4 = MakeLabel(Panel4, "Label4", false, false);
+    Label3 = MakeLabel(Panel4, "Label3", false, false);
+    Label2 = MakeLabel(Panel4, "Label2", false, false);
+    Label8 = MakeLabel(Panel4, "Label8", true, true);
+    Label6 = MakeLabel(Panel4, "Label6", false, false);
+    Label6->setWordWrap(true);
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label6->setMinimumHeight(Label6->fontMetrics().lineSpacing() * 8);
+    Label6->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    // A long name or message must not widen the window: the labels cut or wrap instead.
+    for (QLabel* label : {Label1, Label4, Label3, Label2, Label6})
+        label->setMinimumWidth(1);
+    Label1->setWordWrap(true);
+
+    CmdHelp = MakeButton(Panel4, "CmdHelp", "Help", "Help FAQ");
+    BitBtn8 = MakeButton(Panel4, "BitBtn8", "Contact Support", "Click here to email support");
+    BitBtn9 = MakeButton(Panel4, "BitBtn9", "More Downloads",
+                         "Click here to download more free trial software");
+    BitBtn5 = MakeButton(Panel4, "BitBtn5", "About", "About the software");
+    CmdExit = MakeButton(Panel4, "CmdExit", "Exit", "Exit the software");
+
+    // Both button blocks share one spacing so their rows line up.
+    constexpr int kButtonSpacing = 6;
+    auto* left = new QVBoxLayout;
+    left->setSpacing(kButtonSpacing);
+    left->addWidget(Label7);
+    left->addWidget(ListBox1, 1);
+    left->addWidget(CmdAdd);
+    left->addWidget(CmdModify);
+    left->addWidget(CmdDel);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(4);
+    for (QLabel* label : {Label1, Label5, Label4, Label3, Label2, Label8})
+        right->addWidget(label);
+    right->addWidget(Label6, 1);
+    auto* buttons = new QGridLayout;
+    buttons->setSpacing(kButtonSpacing);
+    buttons->addWidget(CmdHelp, 0, 0);
+    buttons->addWidget(BitBtn8, 0, 1);
+    buttons->addWidget(BitBtn9, 1, 0);
+    buttons->addWidget(BitBtn5, 1, 1);
+    buttons->addWidget(CmdExit, 2, 0, 1, 2);
+    right->addLayout(buttons);
+
+    auto* panel = new QHBoxLayout(Panel4);
+    panel->addLayout(left, 1);
+    panel->addSpacing(6);
+    panel->addLayout(right, 1);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(Label9);
+    outer->addWidget(Panel4, 1);
+
+    connect(ListBox1, &QListWidget::currentRowChanged, this, &TFrmFirst::ListBox1Click);
+    connect(ListBox1, &QListWidget::itemClicked, this, &TFrmFirst::ListBox1Click);
+    connect(CmdAdd, &QPushButton::clicked, this, &TFrmFirst::CmdAddClick);
+    connect(CmdModify, &QPushButton::clicked, this, &TFrmFirst::CmdModifyClick);
+    connect(CmdDel, &QPushButton::clicked, this, &TFrmFirst::CmdDelClick);
+    connect(CmdHelp, &QPushButton::clicked, this, &TFrmFirst::CmdHelpClick);
+    connect(BitBtn8, &QPushButton::clicked, this, &TFrmFirst::BitBtn8Click);
+    connect(BitBtn9, &QPushButton::clicked, this, &TFrmFirst::BitBtn9Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TFrmFirst::BitBtn5Click);
+    connect(CmdExit, &QPushButton::clicked, this, &TFrmFirst::CmdExitClick);
+}
+
+void TFrmFirst::Guarded(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const StoreError& e) {
+        env_.messages.RaisedError(e.text());
+    } catch (const std::exception& e) {
+        env_.messages.RaisedError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TFrmFirst::FormCreate()
+{
+    if (!InitReminderFolder())
+        env_.messages.Warning(QString::fromUtf8(kFolderCreateWarning));
+    // The geometry file lies in the reminder folder, so only now can it be read.
+    SetGeometryFile(EditorGeometryFile());
+    if (const int w = ReadFormWidth(QString::fromLatin1(kWindowName)); w > 0)
+        resize(w, height());
+    if (const int h = ReadFormHeight(QString::fromLatin1(kWindowName)); h > 0)
+        resize(width(), h);
+    setWindowTitle(QStringLiteral("Nelvora and Reminder"));
+    ClearSummary();
+
+    {
+        // One summary for the first entry, not one per entry added.
+        const QSignalBlocker block(ListBox1);
+        ListBox1->addItems(ListReminders());
+        SelectFirst();
+    }
+    ListBox1Click();
+
+    ProgramFolder = env_.programFolder;
+    const QString resident = ProgramFolder + QLatin1String(kResidentExecutable);
+    if (!env_.shell.FileExists(resident)) {
+        env_.messages.Notice(QStringLiteral("Part of the software is missing from the folder. "
+                                            "Please re-install the software to continue."));
+        return;
+    }
+    SetRunAtStartup(resident);
+    if (env_.isResidentRunning && env_.isResidentRunning())
+        return;
+    if (!env_.shell.StartDetached(resident)) {
+        env_.messages.Notice(
+            QStringLiteral("Nelvora could not be set active. Please reinstall the software, or "
+                           "contact support at ") +
+            QLatin1String(kSupportAddress) + QStringLiteral(" if the problem continues."));
+    }
+}
+
+QString TFrmFirst::SelectedName() const
+{
+    const QListWidgetItem* item = ListBox1->currentItem();
+    return item ? item->text() : QString();
+}
+
+void TFrmFirst::SetPages(TFrmWhen* when, TFrmWhatType* whatType)
+{
+    FrmWhen = when;
+    FrmWhatType = whatType;
+}
+
+void TFrmFirst::ClearSummary()
+{
+    for (QLabel* label : {Label8, Label6, Label5, Label4, Label3, Label2, Label1})
+        label->clear();
+}
+
+void TFrmFirst::SelectFirst()
+{
+    ListBox1->setCurrentRow(ListBox1->count() > 0 ? 0 : -1);
+}
+
+void TFrmFirst::ShowReminderSummary(const QString& path)
+{
+    for (QLabel* label : {Label8, Label6, Label5, Label4, Label3, Label2})
+        label->clear();
+    Label1->setText(SelectedName());
+    const ReminderSummaryTexts texts = ReminderSummary(ReadReminderSummary(path));
+    Label5->setText(texts.Label5);
+    Label4->setText(texts.Label4);
+    Label3->setText(texts.Label3);
+    Label2->setText(texts.Label2);
+    Label8->setText(texts.Label8);
+    Label6->setText(texts.Label6);
+}
+
+void TFrmFirst::ListBox1Click()
+{
+    if (ListBox1->count() == 0 || !ListBox1->currentItem())
+        return;
+    Guarded([this] { ShowReminderSummary(ReminderFileName(SelectedName())); });
+}
+
+void TFrmFirst::CmdDelClick()
+{
+    if (ListBox1->count() == 0) {
+        env_.messages.Notice(QString::fromLatin1(kEmptyListNotice));
+        return;
+    }
+    const int row = ListBox1->currentRow();
+    if (row < 0)
+        return;
+    CurrentReminderName = ListBox1->item(row)->text();
+    if (!env_.messages.Question(QStringLiteral("You are about to delete the reminder named ") +
+                                CurrentReminderName +
+                                QStringLiteral(". Click yes to confirm the delete.")))
+        return;
+
+    const QString path = ReminderFileName(CurrentReminderName);
+    const QFileInfo file(path);
+    // A dangling link is still an entry of the folder and would be listed again.
+    if (file.exists() || file.isSymLink()) {
+        // Only a file is removed: a folder in its place stays, and so does its entry.
+        if (file.isDir() || !QFile::remove(path)) {
+            env_.messages.Notice(
+                QStringLiteral("This alert or reminder could not be deleted. Reboot and try "
+                               "again later in case the file is currently in use."));
+            return;
+        }
+    }
+    {
+        const QSignalBlocker block(ListBox1);
+        delete ListBox1->takeItem(row);
+        SelectFirst();
+    }
+    // The summary follows the selection rather than showing the deleted reminder.
+    if (ListBox1->count() > 0)
+        ListBox1Click();
+    else
+        ClearSummary();
+}
+
+void TFrmFirst::CmdExitClick()
+{
+    if (ListBox1->count() == 0) {
+        env_.messages.Notice(QStringLiteral(
+            "You exited the software without entering any reminders. Simply click the "
+            "\"Create\" button next time to add a new reminder to your list. You can then "
+            "choose how you want the reminder to be displayed, when you want this to occur, "
+            "what time, etc.  Your created reminders will then display in your list."));
+    }
+    close();
+}
+
+void TFrmFirst::FormCloseQuery()
+{
+    WriteFormSize(QString::fromLatin1(kWindowName), width(), height());
+}
+
+void TFrmFirst::closeEvent(QCloseEvent* event)
+{
+    FormCloseQuery();
+    event->accept();
+}
+
+void TFrmFirst::CmdHelpClick()
+{
+    const QString page = ProgramFolder + QStringLiteral("index.html");
+    if (!env_.shell.FileExists(page)) {
+        env_.messages.Error(QStringLiteral(
+            "We could not automatically open the help file for you, but you can view it "
+            "manually by going to your installation folder and double-clicking index.html to "
+            "view the help file."));
+        return;
+    }
+    env_.shell.OpenUrl(QUrl::fromLocalFile(page));
+}
+
+void TFrmFirst::BitBtn9Click()
+{
+    const QString page = ProgramFolder + QStringLiteral("download.html");
+    if (!env_.shell.FileExists(page) || !env_.shell.OpenUrl(QUrl::fromLocalFile(page))) {
+        env_.messages.Notice(
+            QStringLiteral("You cannot view this file because you do not have a default web "
+                           "browser setup, however, you can still go to the free trial "
+                           "downloads site online at ") +
+            QLatin1String(kDownloadsAddress));
+    }
+}
+
+void TFrmFirst::BitBtn8Click()
+{
+    const QUrl address(QStringLiteral("mailto:") + QLatin1String(kSupportAddress) +
+                       QStringLiteral("?Subject=Trial Question - Nelvora and Reminder"));
+    if (!env_.shell.OpenUrl(address)) {
+        env_.messages.Notice(
+            QStringLiteral("You cannot view this file because you do not have a default email "
+                           "software setup. Simply email your question to support at ") +
+            QLatin1String(kSupportAddress));
+    }
+}
+
+void TFrmFirst::BitBtn5Click()
+{
+    TFrmabout about(this);
+    about.exec();
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The texts of the main window's summary panel, worked out without any widget.
+
+#include <QString>
+
+struct TReminderSummary;
+
+// What the seven summary labels show for one reminder (Label1, the name, is the
+// caller's: it is the selected list entry).
+struct ReminderSummaryTexts {
+    QString Label5; // schedule heading
+    QString Label4; // when line
+    QString Label3; // time line
+    QString Label2; // yearly-repeat line
+    QString Label8; // features heading
+    QString Label6; // features text
+};
+
+// The 12-hour text followed by the 24-hour one, e.g. "1:05 PM  (Military Time : 13:05)".
+QString ReminderTimeText(int hour, int minute);
+
+// The time line of one schedule section ("Date", "Days" or "Monthly") of a read file.
+QString AppendReminderTime(const TReminderSummary& file, const QString& section);
+
+ReminderSummaryTexts ReminderSummary(const TReminderSummary& file);

@@ -1,0 +1,49 @@
+#pragma once
+// A main window over temporary folders and fakes of the desktop.
+
+#include "fakes.h"
+#include "frmfirst.h"
+#include "tempenv.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct EditorFixture {
+    TempXdg xdg;
+    QTemporaryDir programDir;
+    FakeMessages messages;
+    FakeShell shell;
+    FakeClock clock;
+    bool residentRunning = false;
+    int presenceChecks = 0;
+
+    EditorFixture() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
+    QString ResidentPath() const { return ProgramFolder() + QStringLiteral("Velmaro"); }
+    void PutProgramFile(const QString& name) const
+    {
+        WriteAll(ProgramFolder() + name, "x");
+    }
+    void PutReminder(const QString& name, const QByteArray& text) const
+    {
+        QDir().mkpath(xdg.Folder());
+        WriteAll(xdg.Folder() + QLatin1Char('/') + name + QStringLiteral(".ini"), text);
+    }
+
+    std::unique_ptr<TFrmFirst> Start()
+    {
+        FrmFirstEnv env{messages, shell, clock,
+                        [this] {
+                            ++presenceChecks;
+                            return residentRunning;
+                        },
+                        ProgramFolder()};
+        auto window = std::make_unique<TFrmFirst>(std::move(env));
+        window->show();
+        return window;
+    }
+};
