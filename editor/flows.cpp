@@ -1,6 +1,102 @@
-// The create and modify flows of the main window.
+// The create and modify flows of the main window: name, schedule page, action page, save.
 #include "frmfirst.h"
 
-void TFrmFirst::CmdAddClick() {}
+#include "actionchecks.h"
+#include "clock.h"
+#include "frmname.h"
+#include "frmwhattype.h"
+#include "frmwhen.h"
+#include "messages.h"
+#include "reminder.h"
 
-void TFrmFirst::CmdModifyClick() {}
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace {
+
+const char* const kNoNameText =
+    "You did not enter any name for your new reminder. To create a new reminder, simply enter "
+    "any name you wish to call it.";
+const char* const kEmptyListText =
+    "This list is currently empty. Use the \"Create\" button to add some reminders to your list.";
+
+} // namespace
+
+void TFrmFirst::CmdAddClick()
+{
+    Guarded([this] {
+        // The name dialog lives for this one flow and goes however the flow ends.
+        TFrmName FrmName(env_.messages, this);
+        FrmName.exec();
+        const QString name = FrmName.Edit1->text();
+        if (IsBlankText(name)) {
+            env_.messages.Notice(QString::fromLatin1(kNoNameText));
+            return;
+        }
+        CurrentReminderName = name;
+        for (int i = 0; i < ListBox1->count(); ++i) {
+            if (ListBox1->item(i)->text() == name) {
+                env_.messages.Notice(QStringLiteral("This name (") + name +
+                                     QStringLiteral(") already exists in your list.  Choose a new "
+                                                    "name, or use the modify button to change an "
+                                                    "already existing name."));
+                return;
+            }
+        }
+        if (!RunPages())
+            return;
+        TReminder reminder;
+        reminder.Name = name;
+        FrmWhen->FillReminder(reminder);
+        FrmWhatType->FillReminder(reminder);
+        SaveReminder(ReminderFileName(name), reminder, env_.clock.Now());
+
+        ListBox1->addItem(name);
+        ListBox1->setCurrentRow(ListBox1->count() - 1);
+        env_.messages.Notice(QStringLiteral("New reminder (") + name +
+                             QStringLiteral(") was successfully created. It will now show in "
+                                            "your list."));
+        ShowReminderSummary(ReminderFileName(SelectedName()));
+    });
+}
+
+void TFrmFirst::CmdModifyClick()
+{
+    Guarded([this] {
+        if (ListBox1->count() == 0 || SelectedName().isNull()) {
+            env_.messages.Notice(QString::fromLatin1(kEmptyListText));
+            return;
+        }
+        CurrentReminderName = SelectedName();
+        const QString path = ReminderFileName(CurrentReminderName);
+        FrmWhen->BackChosen = false;
+        const TReminder loaded = LoadReminder(path);
+        FrmWhen->ApplyReminder(loaded);
+        FrmWhatType->ApplyReminder(loaded);
+        if (!RunPages(/*selectDate=*/false))
+            return;
+        TReminder reminder;
+        reminder.Name = CurrentReminderName;
+        FrmWhen->FillReminder(reminder);
+        FrmWhatType->FillReminder(reminder);
+        SaveReminder(path, reminder, env_.clock.Now());
+        env_.messages.Notice(CurrentReminderName + QStringLiteral(" has been successfully updated."));
+        ShowReminderSummary(path);
+    });
+}
+
+bool TFrmFirst::RunPages(bool selectDate)
+{
+    if (!FrmWhen || !FrmWhatType)
+        return false;
+    FrmWhen->BackChosen = false;
+    if (selectDate)
+        FrmWhen->SelectDate();
+    FrmWhen->exec();
+    // Only "Go Back" abandons the edit; the close box goes on as the forward button does.
+    if (FrmWhen->BackChosen)
+        return false;
+    FrmWhatType->BackChosen = false;
+    FrmWhatType->exec();
+    return !FrmWhatType->BackChosen;
+}

@@ -95,6 +95,9 @@ private:
     void SelectFirst();
     // Runs a handler body; an error raised inside it ends the handler with an error box.
     void Guarded(const std::function<void()>& body);
+    // Shows the schedule page and then the action page; false when either was left with
+    // "Go Back". A create selects the date option first.
+    bool RunPages(bool selectDate = true);
 
     FrmFirstEnv env_;
     TFrmWhen* FrmWhen = nullptr;

@@ -1,5 +1,8 @@
 // orsivel: the reminder editor.
 #include "frmfirst.h"
+#include "frmwhattype.h"
+#include "frmwhen.h"
+#include "messageprompt.h"
 
 #include "clock.h"
 #include "messages.h"
@@ -15,8 +18,15 @@ int main(int argc, char** argv)
     QtMessages messages;
     LinuxShell shell;
     SystemClock clock;
+    QtFileChooser chooser;
+    QtTextPrompt prompt;
     TFrmFirst FrmFirst(DefaultFrmFirstEnv(messages, shell, clock));
     QApplication::setWindowIcon(FrmFirst.windowIcon());
+    // The two pages are made once, after the main window, and keep their values
+    // from one create or modify to the next.
+    auto* FrmWhen = new TFrmWhen(messages, &FrmFirst);
+    auto* FrmWhatType = new TFrmWhatType(messages, chooser, prompt, &FrmFirst);
+    FrmFirst.SetPages(FrmWhen, FrmWhatType);
     FrmFirst.show();
     return app.exec();
 }
