@@ -11,7 +11,7 @@ PresenceMarker::PresenceMarker(QObject* parent) : QObject(parent) {}
 
 PresenceMarker::~PresenceMarker() = default;
 
-bool PresenceMarker::Hold()
+bool PresenceMarker::Hold(const QString& name)
 {
     if (server_)
         return true;
@@ -19,7 +19,7 @@ bool PresenceMarker::Hold()
     // The abstract namespace leaves no file behind, so a killed program is never
     // mistaken for a running one.
     server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (!server->listen(PresenceName())) {
+    if (!server->listen(name)) {
         delete server;
         return false;
     }
@@ -34,13 +34,19 @@ bool PresenceMarker::Hold()
     return true;
 }
 
-bool IsResidentRunning()
+bool IsResidentRunning(const QString& name)
 {
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(PresenceName());
-    const bool connected = socket.waitForConnected(1000);
-    if (connected)
+    socket.connectToServer(name);
+    if (socket.waitForConnected(1000)) {
         socket.disconnectFromServer();
-    return connected;
+        return true;
+    }
+    // Only a refusal means nobody holds the name. A holder that is busy and whose queue
+    // of connections is full makes the connection wait instead: it still runs.
+    const QLocalSocket::LocalSocketError error = socket.error();
+    socket.abort();
+    return error != QLocalSocket::ConnectionRefusedError &&
+           error != QLocalSocket::ServerNotFoundError;
 }

@@ -14,12 +14,13 @@ class PresenceMarker : public QObject {
 public:
     explicit PresenceMarker(QObject* parent = nullptr);
     ~PresenceMarker() override;
-    // False when another copy already holds it; this copy then runs without it.
-    bool Hold();
+    // False when another copy already holds it; this copy then runs without it. Tests
+    // pass a name of their own so they never meet a real copy.
+    bool Hold(const QString& name = PresenceName());
 
 private:
     QLocalServer* server_ = nullptr;
 };
 
 // True when a resident program holds the marker.
-bool IsResidentRunning();
+bool IsResidentRunning(const QString& name = PresenceName());

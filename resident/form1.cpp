@@ -1,0 +1,234 @@
+#include "form1.h"
+
+#include "autostart.h"
+#include "folder.h"
+#include "folders.h"
+#include "messages.h"
+#include "presence.h"
+#include "scheduler.h"
+#include "shell.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QIcon>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+
+const char* const kTrayTip = "Nelvora and Reminder (Left-Click or Right-Click)";
+const char* const kEditorMissingNotice =
+    "The settings program is missing. Please reinstall the software and try again";
+const char* const kDisableKeepStartQuestion =
+    "You have chosen to disable Nelvora. Would you like this to start automatically for you "
+    "the next time you reboot? (If you choose no, it will not automatically notify you of "
+    "your reminders unless you start it yourself separately).";
+const char* const kNothingToRemoveInformation =
+    "This is not currently set to run at startup, there is nothing to remove.";
+const char* const kRemovedFromStartupInformation =
+    "Nelvora was successfully removed from startup. If you wish to activate it again, simply "
+    "select it from your desktop or start menu. Note that none of your reminders will alert "
+    "you now that this has been removed from startup.";
+const char* const kNotRemovedInformation =
+    "Not removed from startup. It cannot be accessed at this time. Reboot and try again.";
+const char* const kDisableTrayQuestion =
+    "You are about to remove Nelvora from your system tray, turning off any active "
+    "reminders. You can manually start the program by clicking the icon on your desktop to "
+    "reactivate it. Click Yes to disable, or click No to return.";
+
+namespace {
+
+constexpr int kTimer1Interval = 60000;
+// Slow on purpose: it only runs while no notification area is there.
+constexpr int kTrayPollInterval = 7000;
+
+// Without an SVG reader the resource icon comes out empty; a tray host would then show a
+// blank or no icon at all, so draw a plain one instead.
+QIcon DrawnIcon()
+{
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x2f, 0x6d, 0xb5));
+    painter.drawEllipse(2, 2, 60, 60);
+    painter.setBrush(QColor(0xff, 0xd5, 0x4a));
+    painter.drawRoundedRect(20, 14, 24, 30, 10, 10);
+    painter.drawRect(14, 40, 36, 5);
+    painter.drawEllipse(27, 45, 10, 10);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+// Outside the anonymous namespace: the macro declares the resource's global init function.
+static void InitResidentResources()
+{
+    // The resource lives in a static library; nothing else would pull it in.
+    static const bool done = [] {
+        Q_INIT_RESOURCE(resident);
+        return true;
+    }();
+    (void)done;
+}
+
+QIcon NelvoraIcon()
+{
+    InitResidentResources();
+    const QIcon icon(QStringLiteral(":/icons/nelvora.svg"));
+    if (icon.pixmap(32, 32).isNull())
+        return DrawnIcon();
+    return icon;
+}
+
+TForm1::TForm1(IClock& clock, IMessages& messages, IShell& shell, ISpeech& speech,
+               const QString& programFolder, const QString& presenceName, QWidget* parent)
+    : QWidget(parent), clock_(clock), messages_(messages), shell_(shell), speech_(speech),
+      programFolder_(programFolder), presenceName_(presenceName)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(kProgramTitle));
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    // The scheduler refers to Timer1; let it go first.
+    delete scheduler_;
+    scheduler_ = nullptr;
+}
+
+void TForm1::FormCreate()
+{
+    if (programFolder_.isEmpty())
+        programFolder_ = ::ProgramFolder();
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(kTimer1Interval);
+    // The first tick comes one interval after start; nothing is evaluated now.
+    timer1_->start();
+
+    if (!InitReminderFolder())
+        messages_.Warning(QString::fromUtf8(kFolderCreateWarning));
+    SetGeometryFile(ResidentGeometryFile());
+
+    scheduler_ = new ResidentScheduler(*timer1_, clock_, messages_, speech_, shell_);
+    connect(timer1_, &QTimer::timeout, scheduler_, &ResidentScheduler::Timer1Timer);
+    // Piggybacks on the minute tick so a vanished tray host costs no extra wake-ups.
+    connect(timer1_, &QTimer::timeout, this, &TForm1::ShowTrayIconWhenAvailable);
+
+    presence_ = new PresenceMarker(this);
+    holdsPresence_ = presence_->Hold(presenceName_.isEmpty() ? PresenceName() : presenceName_);
+
+    BuildMenus();
+    trayIcon_ = new QSystemTrayIcon(NelvoraIcon(), this);
+    trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
+    trayIcon_->setToolTip(QString::fromLatin1(kTrayTip));
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, &TForm1::TrayIconMessage);
+
+    trayPoll_ = new QTimer(this);
+    trayPoll_->setInterval(kTrayPollInterval);
+    connect(trayPoll_, &QTimer::timeout, this, &TForm1::ShowTrayIconWhenAvailable);
+    ShowTrayIconWhenAvailable();
+}
+
+void TForm1::BuildMenus()
+{
+    popupMenu1_ = new QMenu(this);
+    popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+    createorEditReminders1_ = popupMenu1_->addAction(QStringLiteral("Create or Edit Reminders"));
+    createorEditReminders1_->setObjectName(QStringLiteral("CreateorEditReminders1"));
+    connect(createorEditReminders1_, &QAction::triggered, this, &TForm1::StartEditor);
+
+    popupMenu2_ = new QMenu(this);
+    popupMenu2_->setObjectName(QStringLiteral("PopupMenu2"));
+    createorEditReminders2_ = popupMenu2_->addAction(QStringLiteral("Create or Edit Reminders"));
+    createorEditReminders2_->setObjectName(QStringLiteral("CreateorEditReminders2"));
+    connect(createorEditReminders2_, &QAction::triggered, this, &TForm1::StartEditor);
+    disableNelvora1_ = popupMenu2_->addAction(QStringLiteral("Disable Nelvora"));
+    disableNelvora1_->setObjectName(QStringLiteral("DisableNelvora1"));
+    connect(disableNelvora1_, &QAction::triggered, this, &TForm1::DisableNelvora1Click);
+}
+
+bool TForm1::WaitingForTray() const { return trayPoll_ && trayPoll_->isActive(); }
+
+void TForm1::ShowTrayIconWhenAvailable()
+{
+    if (closed_)
+        return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayWasAvailable_ = false;
+        if (!trayPoll_->isActive())
+            trayPoll_->start();
+        return;
+    }
+    trayPoll_->stop();
+    // A tray host that came back after going away gets the icon added afresh.
+    if (!trayWasAvailable_ && trayIcon_->isVisible())
+        trayIcon_->hide();
+    trayWasAvailable_ = true;
+    if (!trayIcon_->isVisible())
+        trayIcon_->show();
+}
+
+void TForm1::TrayIconMessage(QSystemTrayIcon::ActivationReason reason)
+{
+    if (closed_)
+        return;
+    const QPoint at = QCursor::pos();
+    if (reason == QSystemTrayIcon::Context)
+        popupMenu2_->popup(at);
+    else if (reason == QSystemTrayIcon::Trigger)
+        popupMenu1_->popup(at);
+}
+
+void TForm1::StartEditor()
+{
+    const QString editor = programFolder_ + QStringLiteral("orsivel");
+    if (shell_.FileExists(editor))
+        shell_.StartDetached(editor); // a failed start is not reported
+    else
+        messages_.Notice(QString::fromLatin1(kEditorMissingNotice));
+}
+
+void TForm1::DisableNelvora1Click()
+{
+    if (!messages_.Question(QString::fromLatin1(kDisableKeepStartQuestion))) {
+        switch (ReadAutostartState()) {
+        case AutostartState::FolderUnavailable:
+            break;
+        case AutostartState::Absent:
+            messages_.Information(QString::fromLatin1(kNothingToRemoveInformation));
+            break;
+        case AutostartState::Present:
+            messages_.Information(QString::fromLatin1(RemoveAutostartEntry()
+                                                          ? kRemovedFromStartupInformation
+                                                          : kNotRemovedInformation));
+            break;
+        }
+    }
+    // The window may have been closed from a nested loop while a box was open.
+    if (closed_)
+        return;
+    if (messages_.Question(QString::fromLatin1(kDisableTrayQuestion))) {
+        trayIcon_->hide();
+        close();
+    }
+}
+
+void TForm1::FormCloseQuery() { timer1_->stop(); }
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormCloseQuery();
+    event->accept();
+    if (closed_)
+        return;
+    closed_ = true;
+    trayPoll_->stop();
+    Q_EMIT Closed();
+}

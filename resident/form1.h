@@ -1,0 +1,90 @@
+#pragma once
+// The resident program's hidden main window: owns the minute timer, the tray icon and
+// its two menus, starts the editor and runs the "Disable Nelvora" flow.
+
+#include <QString>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+class IClock;
+class IMessages;
+class IShell;
+class ISpeech;
+class PresenceMarker;
+class QAction;
+class QMenu;
+class QTimer;
+class ResidentScheduler;
+
+extern const char* const kTrayTip;
+extern const char* const kEditorMissingNotice;
+extern const char* const kDisableKeepStartQuestion;
+extern const char* const kNothingToRemoveInformation;
+extern const char* const kRemovedFromStartupInformation;
+extern const char* const kNotRemovedInformation;
+extern const char* const kDisableTrayQuestion;
+
+// The tray icon of the program's own resource; never a blank icon.
+QIcon NelvoraIcon();
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // programFolder: empty for the running executable's folder. presenceName: empty for
+    // the per-user marker; tests pass their own so they never meet a real copy.
+    TForm1(IClock& clock, IMessages& messages, IShell& shell, ISpeech& speech,
+           const QString& programFolder = {}, const QString& presenceName = {},
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    const QString& ProgramFolder() const { return programFolder_; }
+    QTimer* Timer1() const { return timer1_; }
+    QMenu* PopupMenu1() const { return popupMenu1_; }
+    QMenu* PopupMenu2() const { return popupMenu2_; }
+    QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+    ResidentScheduler* Scheduler() const { return scheduler_; }
+    PresenceMarker* Presence() const { return presence_; }
+    bool HoldsPresence() const { return holdsPresence_; }
+    // True while a slow timer waits for a notification area to appear.
+    bool WaitingForTray() const;
+
+    // Left click (Trigger) pops PopupMenu1, right click (Context) PopupMenu2, both at
+    // the cursor; other activations do nothing.
+    void TrayIconMessage(QSystemTrayIcon::ActivationReason reason);
+    void StartEditor();
+    void DisableNelvora1Click();
+    // Adds the icon when a notification area is there, else keeps waiting for one.
+    void ShowTrayIconWhenAvailable();
+
+Q_SIGNALS:
+    // The window has closed: the program ends.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormCloseQuery();
+    void BuildMenus();
+
+    IClock& clock_;
+    IMessages& messages_;
+    IShell& shell_;
+    ISpeech& speech_;
+    QString programFolder_;
+    QString presenceName_;
+    QTimer* timer1_ = nullptr;
+    QTimer* trayPoll_ = nullptr;
+    QMenu* popupMenu1_ = nullptr;
+    QMenu* popupMenu2_ = nullptr;
+    QAction* createorEditReminders1_ = nullptr;
+    QAction* createorEditReminders2_ = nullptr;
+    QAction* disableNelvora1_ = nullptr;
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    ResidentScheduler* scheduler_ = nullptr;
+    PresenceMarker* presence_ = nullptr;
+    bool holdsPresence_ = false;
+    bool trayWasAvailable_ = false;
+    bool closed_ = false;
+};

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs one end-to-end scenario of the resident program: run.sh SCENARIO VELMARO-PATH
+# As root it runs in private process and network namespaces: every process it starts ends
+# with it, and its presence marker cannot meet another run's.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+scenario=$1
+export VELMARO=$2
+
+for tool in Xvfb trayer xdotool xwininfo faketime awk; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed"
+    exit 77
+  fi
+done
+
+if [ -z "${NELVORA_E2E_INSIDE:-}" ] && [ "$(id -u)" -eq 0 ] &&
+   unshare --pid --fork --net --mount-proc --mount true 2>/dev/null; then
+  NELVORA_E2E_INSIDE=1 exec unshare --pid --fork --net --mount-proc --mount \
+    env NELVORA_E2E_INSIDE=1 bash "$here/run.sh" "$@"
+fi
+
+# faketime keeps a semaphore in /dev/shm named after its process id; ids repeat across
+# namespaces, so each run gets a /dev/shm of its own.
+if [ -n "${NELVORA_E2E_INSIDE:-}" ]; then
+  mount -t tmpfs -o mode=1777 tmpfs /dev/shm || { echo "cannot make a private /dev/shm" >&2; exit 1; }
+fi
+
+source "$here/lib.sh"
+source "$here/scenarios.sh"
+setup_home
+start_display
+"scenario_$scenario"
+echo "PASS: $scenario"

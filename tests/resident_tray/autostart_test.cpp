@@ -1,0 +1,168 @@
+// The start-at-log-in entry: its text must survive any folder name, and the disable
+// flow's three outcomes must be told apart.
+
+#include "autostart.h"
+#include "tempenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString ExecValue(const QByteArray& entry)
+{
+    for (const QByteArray& line : entry.split('\n'))
+        if (line.startsWith("Exec="))
+            return QString::fromUtf8(line.mid(5));
+    return {};
+}
+
+// Reads the program back the way a desktop reads an Exec key: first the string escapes
+// of the value, then the field-code and quoting rules of the command line.
+QString ProgramFromExec(const QString& value)
+{
+    QString unescaped;
+    for (int i = 0; i < value.size(); ++i) {
+        if (value[i] == QLatin1Char('\\') && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            if (next == QLatin1Char('s'))
+                unescaped += QLatin1Char(' ');
+            else if (next == QLatin1Char('n'))
+                unescaped += QLatin1Char('\n');
+            else if (next == QLatin1Char('t'))
+                unescaped += QLatin1Char('\t');
+            else if (next == QLatin1Char('r'))
+                unescaped += QLatin1Char('\r');
+            else if (next == QLatin1Char('\\'))
+                unescaped += QLatin1Char('\\');
+            else
+                unescaped += QLatin1Char('\\') + QString(next);
+        } else {
+            unescaped += value[i];
+        }
+    }
+    if (!unescaped.startsWith(QLatin1Char('"')) || !unescaped.endsWith(QLatin1Char('"')))
+        return QStringLiteral("<not quoted>");
+    QString program;
+    for (int i = 1; i < unescaped.size() - 1; ++i) {
+        const QChar c = unescaped[i];
+        if (c == QLatin1Char('\\') && i + 1 < unescaped.size() - 1) {
+            program += unescaped[++i];
+        } else if (c == QLatin1Char('%')) {
+            if (i + 1 < unescaped.size() - 1 && unescaped[i + 1] == QLatin1Char('%'))
+                ++i;
+            else
+                return QStringLiteral("<field code>");
+            program += QLatin1Char('%');
+        } else if (c == QLatin1Char('"')) {
+            return QStringLiteral("<quote ends early>");
+        } else {
+            program += c;
+        }
+    }
+    return program;
+}
+
+const QStringList& AwkwardPaths()
+{
+    static const QStringList paths = {
+        QStringLiteral("/usr/local/bin/Velmaro"),
+        QStringLiteral("/opt/My Reminders/bin/Velmaro"),
+        QStringLiteral("/home/ann/\"quoted\" dir/Velmaro"),
+        QStringLiteral("/home/ann/$HOME and ${PATH}/Velmaro"),
+        QStringLiteral("/home/ann/100% sure/%f %u/Velmaro"),
+        QStringLiteral("/home/ann/back\\slash/`tick`/it's/Velmaro"),
+        QStringLiteral("/home/zo\u00eb/\u65e5\u672c/Velmaro"),
+        QStringLiteral("/tmp/a;b&c|d<e>f*g?h#i(j)k~/Velmaro"),
+    };
+    return paths;
+}
+
+} // namespace
+
+TEST(AutostartEntry, ExecReadsBackAsTheExactProgramPath)
+{
+    for (const QString& path : AwkwardPaths()) {
+        const QByteArray entry = AutostartEntryText(path);
+        EXPECT_EQ(ProgramFromExec(ExecValue(entry)), path) << entry.toStdString();
+        EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
+        EXPECT_TRUE(entry.contains("\nType=Application\n"));
+        EXPECT_TRUE(entry.contains("\nName=Nelvora\n"));
+    }
+}
+
+TEST(AutostartEntry, PassesDesktopFileValidate)
+{
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty())
+        GTEST_SKIP() << "desktop-file-validate is not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Nelvora.desktop"));
+    for (const QString& path : AwkwardPaths()) {
+        WriteAll(file, AutostartEntryText(path));
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(validator, {file});
+        ASSERT_TRUE(validate.waitForFinished(10000));
+        const QString output = QString::fromUtf8(validate.readAll());
+        EXPECT_EQ(validate.exitCode(), 0) << path.toStdString() << "\n" << output.toStdString();
+        EXPECT_FALSE(output.contains(QStringLiteral("error"), Qt::CaseInsensitive))
+            << path.toStdString() << "\n" << output.toStdString();
+    }
+}
+
+TEST(AutostartEntry, WriteStateAndRemove)
+{
+    TempXdg xdg;
+    const QString entry = xdg.ConfigHome() + QStringLiteral("/autostart/Nelvora.desktop");
+    EXPECT_EQ(AutostartEntryPath(), entry);
+    // Reading the state may create the folder, as opening the key would.
+    EXPECT_EQ(ReadAutostartState(), AutostartState::Absent);
+
+    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/opt/nel vora/Velmaro")));
+    EXPECT_EQ(ReadAll(entry), AutostartEntryText(QStringLiteral("/opt/nel vora/Velmaro")));
+    EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
+
+    // Writing again replaces the entry rather than adding to it.
+    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    EXPECT_EQ(ReadAll(entry), AutostartEntryText(QStringLiteral("/usr/bin/Velmaro")));
+
+    EXPECT_TRUE(RemoveAutostartEntry());
+    EXPECT_FALSE(QFile::exists(entry));
+    EXPECT_EQ(ReadAutostartState(), AutostartState::Absent);
+    // Nothing there to remove is not a failure.
+    EXPECT_TRUE(RemoveAutostartEntry());
+}
+
+TEST(AutostartEntry, LineBreakInPathIsRefused)
+{
+    TempXdg xdg;
+    EXPECT_FALSE(SetRunAtStartup(QStringLiteral("/tmp/x\nExec=/bin/evil")));
+    EXPECT_FALSE(SetRunAtStartup(QStringLiteral("/tmp/x\rExec=/bin/evil")));
+    EXPECT_FALSE(QFile::exists(AutostartEntryPath()));
+}
+
+TEST(AutostartEntry, FolderThatCannotExistIsUnavailable)
+{
+    TempXdg xdg;
+    ASSERT_TRUE(QDir().mkpath(xdg.ConfigHome()));
+    // A plain file where the folder should be: the folder can neither exist nor be made.
+    WriteAll(xdg.ConfigHome() + QStringLiteral("/autostart"), "not a folder");
+    EXPECT_EQ(ReadAutostartState(), AutostartState::FolderUnavailable);
+    EXPECT_FALSE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+}
+
+TEST(AutostartEntry, EntryThatCannotBeDeletedReportsFailure)
+{
+    TempXdg xdg;
+    // A non-empty folder by the entry's name survives the removal.
+    ASSERT_TRUE(QDir().mkpath(AutostartEntryPath() + QStringLiteral("/inside")));
+    EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
+    EXPECT_FALSE(RemoveAutostartEntry());
+    EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
+}
