@@ -66,7 +66,7 @@ set(CPACK_STRIP_FILES ON)
 # recommended by Qt), the speech back end with a voice, and the openers of files.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, xdg-utils")
+  "qt6-qpa-plugins, libqt6svg6, qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
 # No maintainer scripts: the menu and icon caches are refreshed by the triggers of the
 # packages that own them, and a removal must never reach into a user's home folder
