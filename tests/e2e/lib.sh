@@ -9,7 +9,7 @@ E2E_TMP=$(mktemp -d /tmp/nelvora-e2e.XXXXXX)
 fail() {
   echo "FAIL: $*" >&2
   local log
-  for log in xvfb trayer; do
+  for log in xvfb trayer orsivel; do
     [ -s "$E2E_TMP/$log.log" ] && { echo "--- $log output:" >&2; tail -n 5 "$E2E_TMP/$log.log" >&2; }
   done
   if [ -f "$E2E_TMP/velmaro.log" ]; then
@@ -36,7 +36,8 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-# wait_until SECONDS COMMAND...: polls every 0.1 s.
+# wait_until SECONDS COMMAND...: polls every 0.1 s. The words are expanded once, so a
+# condition that must be looked at again each time goes through eval '...'.
 wait_until() {
   local limit=$(( $1 * 10 )) i; shift
   for (( i = 0; i < limit; i++ )); do
@@ -56,10 +57,11 @@ setup_home() {
   REMINDERS=$XDG_DATA_HOME/Velmaro
 }
 
-# A display of our own (Xvfb picks a free number) and a tray host on it.
+# A display of our own (Xvfb picks a free number) and a tray host on it; E2E_SCREEN
+# gives its size.
 start_display() {
   local dpy=$E2E_TMP/display
-  Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp 5>"$dpy" >"$E2E_TMP/xvfb.log" 2>&1 &
+  Xvfb -displayfd 5 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp 5>"$dpy" >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_PIDS+=($!)
   wait_until 10 test -s "$dpy" || fail "Xvfb did not start"
   export DISPLAY=:$(cat "$dpy")

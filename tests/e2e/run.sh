@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Runs one end-to-end scenario of the resident program: run.sh SCENARIO VELMARO-PATH
+# Runs one end-to-end scenario: run.sh SCENARIO VELMARO-PATH [ORSIVEL-PATH]
 # As root it runs in private process and network namespaces: every process it starts ends
 # with it, and its presence marker cannot meet another run's.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 scenario=$1
-export VELMARO=$2
+export VELMARO=$2 ORSIVEL=${3:-}
 
-for tool in Xvfb trayer xdotool xwininfo faketime awk; do
+tools="Xvfb trayer xdotool xwininfo faketime awk"
+# The editor's scenarios read window texts through the clipboard.
+case $scenario in editor_*) tools="$tools xclip"; E2E_SCREEN=1024x768 ;; esac
+for tool in $tools; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIP: $tool is not installed"
     exit 77
@@ -28,6 +31,7 @@ fi
 
 source "$here/lib.sh"
 source "$here/scenarios.sh"
+source "$here/editor.sh"
 setup_home
 start_display
 "scenario_$scenario"

@@ -62,7 +62,7 @@ EOF2
   local file=$REMINDERS/Standup.ini
   expect_stamp "$file" 2026 6 10 23 59
   expect_eq "$(ini_value "$file" Date Year)" 2027 "yearly reminder's next year"
-  wait_until 5 test -n "$(window_named 'Nelvora Reminder')" || fail "no message window"
+  wait_until 5 eval '[ -n "$(window_named "Nelvora Reminder")" ]' || fail "no message window"
   # Further ticks of the same day leave it alone.
   sleep 6
   expect_eq "$(mark_count open)" 1 "times the reminder fired"
@@ -131,7 +131,7 @@ menu_after_click() {
   local before menu
   before=$(program_windows)
   click_icon "$1"
-  wait_until 5 test -n "$(new_window "$before")" || fail "no menu after click $1"
+  wait_until 5 eval '[ -n "$(new_window "$before")" ]' || fail "no menu after click $1"
   menu=$(new_window "$before")
   xdotool getwindowgeometry --shell "$menu"
   echo "MENU=$menu"
@@ -142,14 +142,14 @@ click_at() { xdotool mousemove "$1" "$2" click 1; }
 
 # answer_box TITLE KEY: waits for the box and presses KEY in it (Escape = No, Return = default).
 answer_box() {
-  local box try
-  wait_until 5 test -n "$(window_named "$1")" || fail "no '$1' box"
+  local box try title=$1
+  wait_until 5 eval '[ -n "$(window_named "$title")" ]' || fail "no '$1' box"
   box=$(window_named "$1")
   # A key that comes before the box has the focus is lost; only this box is ever keyed.
   for try in 1 2 3 4 5; do
     xdotool windowfocus --sync "$box" 2>/dev/null || true
     [ "$(xdotool getwindowfocus 2>/dev/null)" = "$box" ] && xdotool key "$2"
-    wait_until 1 test "$(window_named "$1")" != "$box" && return 0
+    wait_until 1 eval '[ "$(window_named "$title")" != "$box" ]' && return 0
   done
   fail "the '$1' box did not close on $2"
 }
@@ -167,7 +167,7 @@ scenario_menus() {
   # Its only item starts the editor.
   click_at $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 ))
   wait_until 5 editor_seen 1 || fail "the left menu's item did not start the editor"
-  wait_until 5 test -z "$(xdotool search --onlyvisible --classname Velmaro 2>/dev/null | grep -x "$left_menu")" ||
+  wait_until 5 eval '[ -z "$(xdotool search --onlyvisible --classname Velmaro 2>/dev/null | grep -x "$left_menu")" ]' ||
     fail "the left menu stayed open"
 
   eval "$(menu_after_click 3)"
