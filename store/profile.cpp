@@ -391,24 +391,44 @@ ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
 {
     ProfileSnapshot snap;
     const Text text = Classify(raw);
+    // Decoded once and walked as views: the scheduler reads every file each minute, and
+    // a large file must not cost an allocation per line.
+    const QString all = Decode(text.body, text.encoding);
+    const QStringView view(all);
+    const qsizetype n = view.size();
     Section* current = nullptr;
-    for (const LineSpan& span : SplitLines(text.body)) {
-        LineInfo info = Classify(text.body, span, text.encoding);
-        if (info.kind == LineKind::Section) {
+    qsizetype pos = 0;
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && view[end] != QLatin1Char('\n') && view[end] != QLatin1Char('\r'))
+            ++end;
+        const QStringView line = view.sliced(pos, end - pos).trimmed();
+        pos = end;
+        if (pos < n)
+            pos += (view[pos] == QLatin1Char('\r') && pos + 1 < n && view[pos + 1] == QLatin1Char('\n')) ? 2 : 1;
+        if (line.isEmpty() || line.front() == QLatin1Char(';'))
+            continue;
+        if (line.front() == QLatin1Char('[')) {
+            const qsizetype close = line.indexOf(QLatin1Char(']'));
+            const QString name = (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed().toString();
             // A repeated section is shadowed by the first one, keys and all.
-            const QString folded = info.name.toCaseFolded();
+            const QString folded = name.toCaseFolded();
             if (snap.sectionIndex_.contains(folded)) {
                 current = nullptr;
             } else {
                 snap.sectionIndex_.insert(folded, snap.sections_.size());
-                current = &snap.sections_.emplace_back(Section{info.name, {}, {}});
+                current = &snap.sections_.emplace_back(Section{name, {}, {}});
             }
-        } else if (info.kind == LineKind::Key && current) {
-            const QString folded = info.name.toCaseFolded();
-            if (!current->keyIndex.contains(folded)) {
-                current->keyIndex.insert(folded, current->keys.size());
-                current->keys.push_back({std::move(info.name), std::move(info.value)});
-            }
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || !current)
+            continue;
+        const QString key = line.first(eq).trimmed().toString();
+        const QString folded = key.toCaseFolded();
+        if (!current->keyIndex.contains(folded)) {
+            current->keyIndex.insert(folded, current->keys.size());
+            current->keys.push_back({key, line.sliced(eq + 1).trimmed().toString()});
         }
     }
     return snap;
