@@ -74,27 +74,28 @@ void SpeechWorker::Finish(bool ok)
 }
 
 QtSpeech::QtSpeech(int baseBoundMs, int perCharBoundMs, QObject* parent)
-    : QObject(parent), worker_(new SpeechWorker), baseBoundMs_(baseBoundMs),
+    : QObject(parent), thread_(new QThread), worker_(new SpeechWorker), baseBoundMs_(baseBoundMs),
       perCharBoundMs_(perCharBoundMs)
 {
-    thread_.setObjectName(QStringLiteral("speech"));
-    worker_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_->setObjectName(QStringLiteral("speech"));
+    worker_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
     connect(worker_, &SpeechWorker::Finished, this, [this](quint64 id, bool) {
         if (id == unfinishedId_)
             unfinishedId_ = 0;
     });
-    thread_.start();
+    thread_->start();
 }
 
 QtSpeech::~QtSpeech()
 {
-    thread_.quit();
+    thread_->quit();
     // A speech library call that never returns must not keep the program from ending.
-    if (!thread_.wait(3000)) {
-        thread_.terminate();
-        thread_.wait();
-    }
+    // Killing the thread could leave the library's locks held, and destroying a running
+    // QThread aborts, so a thread still stuck after the wait is left to end with the
+    // process.
+    if (thread_->wait(3000))
+        delete thread_;
 }
 
 void QtSpeech::Prepare()

@@ -50,7 +50,7 @@ public:
     int BoundMs(const QString& text) const;
 
 private:
-    QThread thread_;
+    QThread* thread_; // owned; left running at exit when the speech library hangs
     SpeechWorker* worker_;
     int baseBoundMs_;
     int perCharBoundMs_;
