@@ -13,5 +13,5 @@ cmake --build build -j "$jobs"
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DNELVORA_SANITIZE=ON -DNELVORA_E2E=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+(cd build-asan && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
    ctest --output-on-failure -j "$jobs")
