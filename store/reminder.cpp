@@ -42,6 +42,30 @@ QString S(const ProfileSnapshot& f, const char* section, const char* key)
     return f.ReadString(QString::fromLatin1(section), QString::fromLatin1(key), QString());
 }
 
+// Every reader takes the weekday flags and the action flags the same way.
+template <typename T>
+void ReadWeekdays(const ProfileSnapshot& f, T& d)
+{
+    d.Mon = B(f, "Days", "Mon");
+    d.Tue = B(f, "Days", "Tue");
+    d.Wed = B(f, "Days", "Wed");
+    d.Thu = B(f, "Days", "Thu");
+    d.Fri = B(f, "Days", "Fri");
+    d.Sat = B(f, "Days", "Sat");
+    d.Sun = B(f, "Days", "Sun");
+}
+
+template <typename T>
+void ReadActionFlags(const ProfileSnapshot& f, T& r)
+{
+    r.SayTime = B(f, "SayTime", "Ck");
+    r.SayDay = B(f, "SayDay", "Ck");
+    r.PlayMP3 = B(f, "PlayMP3", "Ck");
+    r.Display = B(f, "Display", "Ck");
+    r.SayMsg = B(f, "SayMsg", "Ck");
+    r.Open = B(f, "Open", "Ck");
+}
+
 } // namespace
 
 QString ReminderFileName(const QString& name)
@@ -133,13 +157,7 @@ TReminder LoadReminder(const QString& path)
     }
     r.Days.Ck = B(f, "Days", "Ck");
     if (r.Days.Ck) {
-        r.Days.Mon = B(f, "Days", "Mon");
-        r.Days.Tue = B(f, "Days", "Tue");
-        r.Days.Wed = B(f, "Days", "Wed");
-        r.Days.Thu = B(f, "Days", "Thu");
-        r.Days.Fri = B(f, "Days", "Fri");
-        r.Days.Sat = B(f, "Days", "Sat");
-        r.Days.Sun = B(f, "Days", "Sun");
+        ReadWeekdays(f, r.Days);
         r.Days.Hr = LoadInteger(f, "Days", "Hr", "01");
         r.Days.Min = LoadInteger(f, "Days", "Min", "01");
     }
@@ -149,12 +167,7 @@ TReminder LoadReminder(const QString& path)
         r.Monthly.Hr = LoadInteger(f, "Monthly", "Hr", "01");
         r.Monthly.Min = LoadInteger(f, "Monthly", "Min", "01");
     }
-    r.SayTime = B(f, "SayTime", "Ck");
-    r.SayDay = B(f, "SayDay", "Ck");
-    r.PlayMP3 = B(f, "PlayMP3", "Ck");
-    r.Display = B(f, "Display", "Ck");
-    r.SayMsg = B(f, "SayMsg", "Ck");
-    r.Open = B(f, "Open", "Ck");
+    ReadActionFlags(f, r);
     r.Msg = S(f, "Reminder", "Msg");
     r.OpenFile = S(f, "Reminder", "Open");
     r.MP3File = S(f, "Reminder", "MP3");
@@ -167,18 +180,13 @@ TReminder ReadResidentReminder(const ProfileSnapshot& f)
     r.Date = {B(f, "Date", "Ck"), I(f, "Date", "Year", 1), I(f, "Date", "Month", 1),
               I(f, "Date", "Day", 1), I(f, "Date", "Hr", 1), I(f, "Date", "Min", 1),
               B(f, "Date", "Repeat")};
-    r.Days = {B(f, "Days", "Ck"),  B(f, "Days", "Mon"), B(f, "Days", "Tue"),
-              B(f, "Days", "Wed"), B(f, "Days", "Thu"), B(f, "Days", "Fri"),
-              B(f, "Days", "Sat"), B(f, "Days", "Sun"), I(f, "Days", "Hr", 1),
-              I(f, "Days", "Min", 1)};
+    r.Days.Ck = B(f, "Days", "Ck");
+    ReadWeekdays(f, r.Days);
+    r.Days.Hr = I(f, "Days", "Hr", 1);
+    r.Days.Min = I(f, "Days", "Min", 1);
     r.Monthly = {B(f, "Monthly", "Ck"), I(f, "Monthly", "Year", 1), I(f, "Monthly", "Month", 1),
                  I(f, "Monthly", "Day", 1), I(f, "Monthly", "Hr", 1), I(f, "Monthly", "Min", 1)};
-    r.SayTime = B(f, "SayTime", "Ck");
-    r.SayDay = B(f, "SayDay", "Ck");
-    r.PlayMP3 = B(f, "PlayMP3", "Ck");
-    r.Display = B(f, "Display", "Ck");
-    r.SayMsg = B(f, "SayMsg", "Ck");
-    r.Open = B(f, "Open", "Ck");
+    ReadActionFlags(f, r);
     r.Msg = S(f, "Reminder", "Msg");
     r.OpenFile = S(f, "Reminder", "Open");
     r.MP3File = S(f, "Reminder", "MP3");
@@ -198,25 +206,14 @@ TReminderSummary ReadReminderSummary(const QString& path)
     s.DateMin = I(f, "Date", "Min", 0);
     s.DateRepeat = B(f, "Date", "Repeat");
     s.DaysCk = B(f, "Days", "Ck");
-    s.Mon = B(f, "Days", "Mon");
-    s.Tue = B(f, "Days", "Tue");
-    s.Wed = B(f, "Days", "Wed");
-    s.Thu = B(f, "Days", "Thu");
-    s.Fri = B(f, "Days", "Fri");
-    s.Sat = B(f, "Days", "Sat");
-    s.Sun = B(f, "Days", "Sun");
+    ReadWeekdays(f, s);
     s.DaysHr = I(f, "Days", "Hr", 0);
     s.DaysMin = I(f, "Days", "Min", 0);
     s.MonthlyCk = B(f, "Monthly", "Ck");
     s.MonthlyDay = S(f, "Monthly", "Day");
     s.MonthlyHr = I(f, "Monthly", "Hr", 0);
     s.MonthlyMin = I(f, "Monthly", "Min", 0);
-    s.SayTime = B(f, "SayTime", "Ck");
-    s.SayDay = B(f, "SayDay", "Ck");
-    s.PlayMP3 = B(f, "PlayMP3", "Ck");
-    s.Display = B(f, "Display", "Ck");
-    s.SayMsg = B(f, "SayMsg", "Ck");
-    s.Open = B(f, "Open", "Ck");
+    ReadActionFlags(f, s);
     s.Msg = S(f, "Reminder", "Msg");
     return s;
 }

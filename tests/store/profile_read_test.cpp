@@ -94,11 +94,11 @@ TEST_F(StoreTest, HostileFilesNeverCrashReaders)
     timer.start();
     EXPECT_EQ(ReadProfileInteger(path, "A", "first", 0) + ReadProfileInteger(path, "Z", "last", 0), 3);
     // A bound far below what a quadratic parse takes (minutes), with room for the
-    // sanitizer build, which runs several times slower.
+    // sanitizer build and for a loaded machine.
 #ifdef __SANITIZE_ADDRESS__
-    EXPECT_LT(timer.elapsed(), 30000);
+    EXPECT_LT(timer.elapsed(), 60000);
 #else
-    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_LT(timer.elapsed(), 20000);
 #endif
 
     chmod(QFile::encodeName(path).constData(), 0);
