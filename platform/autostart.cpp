@@ -40,6 +40,8 @@ QByteArray AutostartEntryText(const QString& residentPath)
     text += QStringLiteral("Type=Application\n");
     text += QStringLiteral("Name=Nelvora\n");
     text += QStringLiteral("Comment=Nelvora and Reminder: fires your reminders\n");
+    // After an uninstall the entry stays behind; TryExec lets the desktop skip it quietly.
+    text += QStringLiteral("TryExec=") + QString(residentPath).replace(QLatin1Char('\\'), QStringLiteral("\\\\")) + QLatin1Char('\n');
     text += QStringLiteral("Exec=") + QuotedExecArgument(residentPath) + QLatin1Char('\n');
     text += QStringLiteral("Icon=nelvora\n");
     text += QStringLiteral("Terminal=false\n");

@@ -13,12 +13,26 @@
 
 namespace {
 
-QString ExecValue(const QByteArray& entry)
+QString KeyValue(const QByteArray& entry, const QByteArray& key)
 {
     for (const QByteArray& line : entry.split('\n'))
-        if (line.startsWith("Exec="))
-            return QString::fromUtf8(line.mid(5));
+        if (line.startsWith(key + '='))
+            return QString::fromUtf8(line.mid(key.size() + 1));
     return {};
+}
+
+QString ExecValue(const QByteArray& entry) { return KeyValue(entry, "Exec"); }
+
+// A plain string value: only the backslash escapes apply.
+QString StringValue(const QString& value)
+{
+    QString out;
+    for (int i = 0; i < value.size(); ++i) {
+        if (value[i] == QLatin1Char('\\') && i + 1 < value.size())
+            ++i;
+        out += value[i];
+    }
+    return out;
 }
 
 // Reads the program back the way a desktop reads an Exec key: first the string escapes
@@ -89,6 +103,7 @@ TEST(AutostartEntry, ExecReadsBackAsTheExactProgramPath)
     for (const QString& path : AwkwardPaths()) {
         const QByteArray entry = AutostartEntryText(path);
         EXPECT_EQ(ProgramFromExec(ExecValue(entry)), path) << entry.toStdString();
+        EXPECT_EQ(StringValue(KeyValue(entry, "TryExec")), path) << entry.toStdString();
         EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
         EXPECT_TRUE(entry.contains("\nType=Application\n"));
         EXPECT_TRUE(entry.contains("\nName=Nelvora\n"));
