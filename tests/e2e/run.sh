@@ -32,7 +32,33 @@ fi
 source "$here/lib.sh"
 source "$here/scenarios.sh"
 source "$here/editor.sh"
+
+# A step that hangs would otherwise end in the test runner's time-out with nothing said:
+# the shell's trace goes to a file, and a watchdog shows its last lines and the processes
+# before the runner gives up.
+exec 9>"$E2E_TMP/trace"
+BASH_XTRACEFD=9
+set -x
+main_shell=$$
+(
+  set +x
+  sleep "${E2E_WATCHDOG:-100}"
+  {
+    echo "WATCHDOG: scenario $scenario still running; last steps:"
+    tail -n 25 "$E2E_TMP/trace"
+    echo "processes:"
+    ps -eo pid,ppid,stat,wchan:20,etime,args
+  } >&2
+  kill -TERM "$main_shell"
+) 9>&- &
+E2E_WATCHDOG_PID=$!
+E2E_PIDS+=($E2E_WATCHDOG_PID)
+# In its own process namespace this shell is process 1, which ignores signals it has no
+# handler for.
+trap 'exit 1' TERM
+
 setup_home
 start_display
 "scenario_$scenario"
+kill "$E2E_WATCHDOG_PID" 2>/dev/null
 echo "PASS: $scenario"
