@@ -6,6 +6,13 @@ set -u
 E2E_PIDS=()
 E2E_TMP=$(mktemp -d /tmp/nelvora-e2e.XXXXXX)
 
+# An X client can block for good when a window it asks about goes away under it (seen
+# with xdotool search while the tray host died); every call here is bounded, so a waiting
+# loop retries instead of hanging the scenario.
+xdotool() { timeout 10 xdotool "$@"; }
+xwininfo() { timeout 10 xwininfo "$@"; }
+xclip() { timeout 10 xclip "$@"; }
+
 fail() {
   echo "FAIL: $*" >&2
   local log
