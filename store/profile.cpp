@@ -36,24 +36,8 @@ struct Text {
     bool bom = false;
     Encoding encoding = Encoding::Utf8;
     QByteArray body; // without the BOM
+    QString decoded; // the body as text
 };
-
-bool IsUtf8(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    // The decoder is lazy: only the conversion to a QString runs it and sets the error.
-    const QString decoded = decoder.decode(bytes);
-    return !decoder.hasError();
-}
-
-Text Classify(const QByteArray& raw)
-{
-    Text t;
-    t.bom = raw.startsWith(kBom);
-    t.body = t.bom ? raw.mid(kBom.size()) : raw;
-    t.encoding = IsUtf8(t.body) ? Encoding::Utf8 : Encoding::Cp1252;
-    return t;
-}
 
 QString Decode(QByteArrayView bytes, Encoding encoding)
 {
@@ -66,6 +50,22 @@ QString Decode(QByteArrayView bytes, Encoding encoding)
         out += (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
     }
     return out;
+}
+
+// Telling the encoding apart costs a full decode, so the decoded text is kept.
+Text Classify(const QByteArray& raw)
+{
+    Text t;
+    t.bom = raw.startsWith(kBom);
+    t.body = t.bom ? raw.mid(kBom.size()) : raw;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The decoder is lazy: only the conversion to a QString runs it and sets the error.
+    t.decoded = decoder.decode(t.body);
+    if (decoder.hasError()) {
+        t.encoding = Encoding::Cp1252;
+        t.decoded = Decode(t.body, Encoding::Cp1252);
+    }
+    return t;
 }
 
 std::optional<QByteArray> EncodeCp1252(const QString& text)
@@ -391,10 +391,9 @@ ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
 {
     ProfileSnapshot snap;
     const Text text = Classify(raw);
-    // Decoded once and walked as views: the scheduler reads every file each minute, and
-    // a large file must not cost an allocation per line.
-    const QString all = Decode(text.body, text.encoding);
-    const QStringView view(all);
+    // Walked as views: the scheduler reads every file each minute, and a large file must
+    // not cost an allocation per line.
+    const QStringView view(text.decoded);
     const qsizetype n = view.size();
     Section* current = nullptr;
     qsizetype pos = 0;
@@ -498,7 +497,7 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     if (text.encoding == Encoding::Cp1252) {
         for (const ProfileKeyWrite& w : writes) {
             if (!EncodeCp1252(w.section) || !EncodeCp1252(w.key) || !EncodeCp1252(w.value)) {
-                text.body = Decode(text.body, Encoding::Cp1252).toUtf8();
+                text.body = text.decoded.toUtf8();
                 text.encoding = Encoding::Utf8;
                 break;
             }
