@@ -6,7 +6,7 @@
 # a started symlink still finds its siblings.
 
 set(NELVORA_PROGRAM_DIR "lib/nelvora")
-set(NELVORA_APP_ID "example.nelvora.Orsivel")
+set(NELVORA_APP_ID "example.nelvora.orsivel")
 set(NELVORA_PACKAGING_DIR "${CMAKE_SOURCE_DIR}/packaging")
 set(NELVORA_LINK_DIR "${CMAKE_BINARY_DIR}/packaging/bin")
 

@@ -7,7 +7,8 @@ build=${NELVORA_BUILD_DIR:?}
 source_dir=${NELVORA_SOURCE_DIR:?}
 cmake_cmd=${CMAKE_COMMAND:-cmake}
 cpack_cmd=${CPACK_COMMAND:-cpack}
-app_id=example.nelvora.Orsivel
+app_id=example.nelvora.orsivel
+version=2.05
 failures=0
 
 fail() {

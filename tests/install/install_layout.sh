@@ -98,6 +98,12 @@ metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
 if [ -f "$metainfo" ]; then
   check "appstreamcli rejects the metadata" appstreamcli validate --no-net "$metainfo"
   check "the metadata's id is not $app_id" grep -q "<id>$app_id</id>" "$metainfo"
+  id=$(sed -n 's|.*<id>\(.*\)</id>.*|\1|p' "$metainfo")
+  check "the metadata's id '$id' is not in lower case" test "$id" = "${id,,}"
+  check "the metadata does not give the licence of the copyright file" \
+    grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo"
+  check "the metadata has no content rating" grep -q '<content_rating type="oars-1.1"' "$metainfo"
+  check "the metadata has no release $version" grep -q "<release version=\"$version\"" "$metainfo"
   check "the metadata does not launch the installed launcher" \
     grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo"
   check "the metadata has no homepage" \
