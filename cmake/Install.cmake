@@ -34,6 +34,30 @@ install(FILES "${NELVORA_PACKAGING_DIR}/${NELVORA_APP_ID}.desktop"
 install(FILES "${NELVORA_PACKAGING_DIR}/${NELVORA_APP_ID}.metainfo.xml"
         DESTINATION share/metainfo)
 
+# Manual pages and the changelog are installed compressed, as Debian keeps them; gzip -n
+# leaves out the name and time of the source, so the same sources give the same package.
+set(NELVORA_GZIP_DIR "${CMAKE_BINARY_DIR}/packaging/gz")
+file(MAKE_DIRECTORY "${NELVORA_GZIP_DIR}")
+function(nelvora_gzip source output)
+  set_property(DIRECTORY "${CMAKE_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${source}")
+  execute_process(COMMAND gzip -9n -c "${source}" OUTPUT_FILE "${output}"
+                  RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "gzip could not compress ${source}")
+  endif()
+endfunction()
+
+foreach(program orsivel Velmaro)
+  nelvora_gzip("${NELVORA_PACKAGING_DIR}/man/${program}.1" "${NELVORA_GZIP_DIR}/${program}.1.gz")
+  install(FILES "${NELVORA_GZIP_DIR}/${program}.1.gz" DESTINATION share/man/man1)
+endforeach()
+
+# The version has no Debian revision, so the package is a native one and its changelog
+# is changelog.gz (Debian's name for the changelog of a native package).
+nelvora_gzip("${NELVORA_PACKAGING_DIR}/changelog" "${NELVORA_GZIP_DIR}/changelog.gz")
+install(FILES "${NELVORA_PACKAGING_DIR}/copyright" "${NELVORA_GZIP_DIR}/changelog.gz"
+        DESTINATION share/doc/nelvora)
+
 install(FILES "${CMAKE_SOURCE_DIR}/data/icons/nelvora.svg"
         DESTINATION share/icons/hicolor/scalable/apps)
 foreach(size 16 22 24 32 48 64 128 256)

@@ -3,7 +3,7 @@
 # else is there, that the commands on the path reach the program folder, and that the
 # launcher, the icons and the metadata are valid and agree with each other.
 . "$(dirname "$0")/common.sh"
-need_tools desktop-file-validate appstreamcli file readelf ldd
+need_tools desktop-file-validate appstreamcli file readelf ldd man gzip dpkg-parsechangelog
 
 tmp=$(mktemp -d /tmp/nelvora-layout.XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
@@ -17,6 +17,10 @@ expected=(
   "share/applications/$app_id.desktop"
   "share/metainfo/$app_id.metainfo.xml"
   share/icons/hicolor/scalable/apps/nelvora.svg
+  share/man/man1/orsivel.1.gz
+  share/man/man1/Velmaro.1.gz
+  share/doc/nelvora/copyright
+  share/doc/nelvora/changelog.gz
 )
 for size in $sizes; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/nelvora.png")
@@ -110,6 +114,52 @@ if [ -f "$metainfo" ]; then
     grep -q '<url type="homepage">https://www.nelvora.example/</url>' "$metainfo"
   # The tree check also matches metadata, launcher and icons against each other.
   check "appstreamcli rejects the installed tree" appstreamcli validate-tree --no-net "$prefix"
+fi
+
+# --- manual pages: one per command, readable, no complaint from man ---
+for program in orsivel Velmaro; do
+  page=$prefix/share/man/man1/$program.1.gz
+  [ -f "$page" ] || continue
+  file -b "$page" | grep -q '^gzip compressed data, max compression' ||
+    fail "$program.1.gz is not compressed with gzip -9n (no source name or time): $(file -b "$page")"
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  check "man complains about $program.1: $warnings" test -z "$warnings"
+  # The NAME line is what whatis and apropos index.
+  shown=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null)
+  grep -q -E "^ +$program - " <<<"$shown" || fail "$program.1 has no NAME line '$program - ...'"
+  source=$(zcat "$page")
+  case $program in
+    orsivel) own_sizes='~/.local/share/Velmaro/Velmaro6.ini' ;;
+    Velmaro) own_sizes='~/.config/Velmaro6.ini' ;;
+  esac
+  for text in "takes no options" '~/.local/share/Velmaro/<name>.ini' \
+    '~/.config/autostart/Nelvora.desktop' "$own_sizes"; do
+    echo "$source" | grep -q -F -- "$text" || fail "$program.1 does not say '$text'"
+  done
+done
+
+# --- licence and changelog ---
+copyright=$prefix/share/doc/nelvora/copyright
+if [ -f "$copyright" ]; then
+  check "the copyright file is not machine-readable" \
+    grep -q -x 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright"
+  check "the copyright file does not license every file under GPL-3+" \
+    grep -q -z -P '\nFiles: \*\nCopyright: [^\n]+\nLicense: GPL-3\+\n' "$copyright"
+  check "the copyright file does not point at the common GPL-3 text" \
+    grep -q -F '/usr/share/common-licenses/GPL-3' "$copyright"
+fi
+if [ -f /usr/share/common-licenses/GPL-3 ]; then
+  check "LICENSE is not the text of the GPL version 3" cmp -s /usr/share/common-licenses/GPL-3 "$source_dir/LICENSE"
+fi
+changelog=$prefix/share/doc/nelvora/changelog.gz
+if [ -f "$changelog" ]; then
+  gzip -t "$changelog" || fail "changelog.gz is not a gzip file"
+  zcat "$changelog" >"$tmp/changelog"
+  newest=$(dpkg-parsechangelog -l "$tmp/changelog" -S Version 2>"$tmp/changelog.err")
+  check "the changelog does not parse: $(cat "$tmp/changelog.err")" test -s "$tmp/changelog" -a ! -s "$tmp/changelog.err"
+  check "the newest changelog entry is for '$newest', not $version" test "$newest" = "$version"
+  check "the changelog is not for the package nelvora" \
+    test "$(dpkg-parsechangelog -l "$tmp/changelog" -S Source 2>/dev/null)" = nelvora
 fi
 
 finish
