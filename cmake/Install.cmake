@@ -86,12 +86,14 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.nelvora.example/")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from the linked executables; what they load at run time does
-# not show in their links and is named here: the window-system plugins (only
-# recommended by Qt), the speech back end with a voice, and the openers of files.
+# not show in their links and is named here: the image plugin of the tray icon, the
+# speech back end, and the openers of files. The X11 window-system plugin is part of
+# libqt6gui6. The speech service and its voice are only recommended: without them the
+# programs still run, and the speech failure boxes show what would have been said.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, libqt6svg6, qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-speech-speechd-plugin, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "speech-dispatcher, speech-dispatcher-espeak-ng, hicolor-icon-theme")
 # No maintainer scripts: the menu and icon caches are refreshed by the triggers of the
 # packages that own them, and a removal must never reach into a user's home folder
 # (the reminder folder and the autostart entry stay the user's).
