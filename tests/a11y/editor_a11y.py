@@ -115,10 +115,14 @@ try:
     calendar = first(page, role=Atspi.Role.TABLE)
     check(calendar is not None and calendar.get_name() == "Date", "calendar name")
 
-    groups = {name: first(page, role=Atspi.Role.PANEL, name=name)
-              for name in ("Specific date", "Weekdays", "Monthly")}
-    if not all(groups.values()):
-        sys.exit(f"FAIL: schedule groups over AT-SPI: {groups}")
+    # The option group, then the date, weekday and monthly groups, in the page's order.
+    panels = [page.get_child_at_index(i) for i in range(page.get_child_count())]
+    panels = [p for p in panels if p is not None and p.get_role() == Atspi.Role.PANEL]
+    if len(panels) != 4:
+        sys.exit(f"FAIL: the schedule page has {len(panels)} groups over AT-SPI")
+    groups = dict(zip(("Specific date", "Weekdays", "Monthly"), panels[1:]))
+    check([p.get_name() for p in panels] == ["Schedule", "Specific date", "Weekdays", "Monthly"],
+          f"group names: {[p.get_name() for p in panels]}")
     for group, option in (("Specific date", "specific date"), ("Weekdays", "weekday"),
                           ("Monthly", "month")):
         example = [d for d in descendants(groups[group]) if d.get_role() == Atspi.Role.PUSH_BUTTON]

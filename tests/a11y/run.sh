@@ -21,9 +21,13 @@ if [ -z "${NELVORA_A11Y_INSIDE:-}" ] && [ "$(id -u)" -eq 0 ] &&
    unshare --pid --fork --net --mount-proc --mount true 2>/dev/null; then
   exec unshare --pid --fork --net --mount-proc --mount env NELVORA_A11Y_INSIDE=1 bash "$0" "$@"
 fi
-# The display's lock and socket files live in /tmp, which other runs' displays share.
+# Other runs' displays share /tmp: in a namespace of its own the display keeps no lock
+# file there and puts its socket in a private folder.
+xvfb_opts=()
 if [ -n "${NELVORA_A11Y_INSIDE:-}" ]; then
-  mount -t tmpfs -o mode=1777 tmpfs /tmp || { echo "cannot make a private /tmp" >&2; exit 1; }
+  mkdir -p /tmp/.X11-unix
+  mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix || { echo "cannot make a private socket folder" >&2; exit 1; }
+  xvfb_opts=(-nolock)
 fi
 
 tmp=$(mktemp -d /tmp/nelvora-a11y.XXXXXX)
@@ -42,7 +46,9 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER
 export TZ=UTC
 
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+# No reset when the last client leaves: the accessibility bus launcher connects and leaves
+# before the editor does.
+Xvfb "${xvfb_opts[@]}" -noreset -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 [ -s "$tmp/display" ] || { echo "FAIL: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
