@@ -11,6 +11,7 @@
 #include "shell.h"
 #include "summary.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFile>
@@ -74,8 +75,21 @@ FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock
                        ::ProgramFolder()};
 }
 
+namespace {
+// A plain top-level widget reads as a mere filler to a screen reader; the main window is
+// the program's frame, named by its caption.
+QAccessibleInterface* MainWindowAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("TFrmFirst") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+} // namespace
+
 TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(std::move(env))
 {
+    static const bool accessibleInstalled = (QAccessible::installFactory(MainWindowAccessible), true);
+    Q_UNUSED(accessibleInstalled);
     setObjectName(QString::fromLatin1(kWindowName));
     InitEditorResources();
     setWindowIcon(QIcon(QStringLiteral(":/nelvora.svg")));
@@ -106,6 +120,9 @@ void TFrmFirst::BuildControls()
     Label7->setObjectName(QStringLiteral("Label7"));
     ListBox1 = new QListWidget(Panel4);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    // A list view takes its accessible name from itself only, not from its label.
+    Label7->setBuddy(ListBox1);
+    ListBox1->setAccessibleName(Label7->text());
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     CmdAdd = MakeButton(Panel4, "CmdAdd", "Create Reminder", "Add a new reminder or alert");
     CmdModify = MakeButton(Panel4, "CmdModify", "Modify Reminder", nullptr);

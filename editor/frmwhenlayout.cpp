@@ -4,6 +4,7 @@
 #include "spinfield.h"
 #include "whentexts.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -91,21 +92,40 @@ QLabel* MakeArrow(QWidget* parent, const char* name, bool right)
     auto* arrow = Named(new QLabel(parent), name);
     arrow->setPixmap(ArrowPixmap(right));
     arrow->setCursor(Qt::PointingHandCursor);
-    arrow->setToolTip(right ? QStringLiteral("Next month") : QStringLiteral("Previous month"));
+    const QString what = right ? QStringLiteral("Next month") : QStringLiteral("Previous month");
+    arrow->setToolTip(what);
+    arrow->setAccessibleName(what);
     return arrow;
 }
 
-// A caption followed by its fields, left-aligned.
+// A caption followed by its fields, left-aligned; the caption names the first field for
+// a screen reader.
 QHBoxLayout* FieldRow(QWidget* parent, const char* caption, const QList<QWidget*>& fields)
 {
     auto* row = new QHBoxLayout;
     auto* label = Caption(parent, caption);
+    label->setBuddy(fields.value(0));
     label->setMinimumWidth(36);
     row->addWidget(label);
     for (QWidget* field : fields)
         row->addWidget(field);
     row->addStretch(1);
     return row;
+}
+
+// A field pair read as one time: the row's caption names the hour; the minute, which no
+// caption can name as well, says what it is.
+void NameTimeFields(QWidget* hour, QWidget* minute)
+{
+    hour->setAccessibleName(QStringLiteral("Time: hour"));
+    minute->setAccessibleName(QStringLiteral("Time: minute"));
+}
+
+// Every group has one "Example" button; a screen reader hears which option it explains.
+void NameExample(QWidget* button, const char* option, const char* explains)
+{
+    button->setAccessibleName(QStringLiteral("Example: ") + QString::fromLatin1(option));
+    button->setAccessibleDescription(QString::fromLatin1(explains));
 }
 
 } // namespace
@@ -121,6 +141,7 @@ void TFrmWhen::Paint(QWidget* widget, QRgb colour)
 void TFrmWhen::BuildOptionGroup()
 {
     GrpOptions = Named(new QGroupBox(this), "GrpOptions");
+    GrpOptions->setAccessibleName(QStringLiteral("Schedule"));
     RadDate = Named(new QRadioButton(QStringLiteral("I want this reminder to notify me on a specific date or occasion."), GrpOptions), "RadDate");
     RadDays = Named(new QRadioButton(QStringLiteral("I want this reminder to notify me every week, weekend, or specific weekday."), GrpOptions), "RadDays");
     RadMonthly = Named(new QRadioButton(QStringLiteral("I want this reminder to notify me at the start or end of every month."), GrpOptions), "RadMonthly");
@@ -162,6 +183,12 @@ void TFrmWhen::BuildDateGroup()
     Calendar1->setDateRange(QDate(kFirstCalendarYear, 1, 1), QDate(kLastCalendarYear, 12, 31));
     Calendar1->setSelectedDate(QDate::currentDate());
     Calendar1->setMinimumHeight(150);
+    Calendar1->setAccessibleName(QStringLiteral("Date"));
+    // The day grid is the part a screen reader lands on; like any item view it is named
+    // only by its own accessible name.
+    if (auto* grid = Calendar1->findChild<QAbstractItemView*>())
+        grid->setAccessibleName(QStringLiteral("Date"));
+    LblCalendar->setBuddy(Calendar1);
 
     auto* summary = new QHBoxLayout;
     summary->setSpacing(10);
@@ -172,6 +199,10 @@ void TFrmWhen::BuildDateGroup()
     summary->addWidget(BitBtn2);
 
     auto* time = FieldRow(GrpDate, "Time:", {SpinSDHour, SpinSDMin});
+    NameTimeFields(SpinSDHour, SpinSDMin);
+    GrpDate->setAccessibleName(QStringLiteral("Specific date"));
+    NameExample(BitBtn2, "specific date",
+                "Explains reminders on a specific date or occasion, once or every year.");
 
     auto* month = new QHBoxLayout;
     month->addWidget(Image1);
@@ -246,6 +277,9 @@ void TFrmWhen::BuildDaysGroup()
     column->addLayout(summary);
     column->addLayout(days);
     column->addLayout(FieldRow(GrpDays, "Time:", {SpinDYHr, SpinDYMin}));
+    NameTimeFields(SpinDYHr, SpinDYMin);
+    GrpDays->setAccessibleName(QStringLiteral("Weekdays"));
+    NameExample(BitBtn3, "weekdays", "Explains reminders on chosen weekdays, every week.");
 
     connect(SpinDYHr, &TSpinField::Changed, this, &TFrmWhen::SpinDYHrChange);
     connect(SpinDYMin, &TSpinField::Changed, this, &TFrmWhen::SpinDYMinChange);
@@ -275,7 +309,9 @@ void TFrmWhen::BuildMonthlyGroup()
 
     auto* fields = FieldRow(GrpMonthly, "Day:", {SpinEMDay});
     fields->insertSpacing(fields->count() - 1, 24);
-    fields->insertWidget(fields->count() - 1, Caption(GrpMonthly, "Time:"));
+    auto* timeCaption = Caption(GrpMonthly, "Time:");
+    timeCaption->setBuddy(SpinEMHr);
+    fields->insertWidget(fields->count() - 1, timeCaption);
     fields->insertWidget(fields->count() - 1, SpinEMHr);
     fields->insertWidget(fields->count() - 1, SpinEMMin);
 
@@ -284,6 +320,9 @@ void TFrmWhen::BuildMonthlyGroup()
     column->setSpacing(4);
     column->addLayout(summary);
     column->addLayout(fields);
+    NameTimeFields(SpinEMHr, SpinEMMin);
+    GrpMonthly->setAccessibleName(QStringLiteral("Monthly"));
+    NameExample(BitBtn4, "monthly", "Explains reminders on one day of every month.");
 
     connect(SpinEMDay, &TSpinField::Changed, this, &TFrmWhen::SpinEMDayChange);
     connect(SpinEMHr, &TSpinField::Changed, this, &TFrmWhen::SpinEMHrChange);

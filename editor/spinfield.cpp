@@ -4,6 +4,7 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -16,6 +17,10 @@ constexpr int kTypedMaximum = 99999;
 TSpinField::TSpinField(int minimum, int maximum, int start, QWidget* parent)
     : QSpinBox(parent), min_(minimum), max_(maximum)
 {
+    // The field is read back as Latin digits and every summary beside it is written
+    // with them; in a locale with digits of its own the field would otherwise show one
+    // number and save another.
+    setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     setRange(0, kTypedMaximum);
     setValue(ClampToRange(start, min_, max_));
     setWrapping(false);
@@ -71,6 +76,15 @@ void TSpinField::stepBy(int steps)
     // Steps stop at the bounds; a typed out-of-range value steps back into the range.
     const qint64 target = qint64(Value()) + steps;
     ShowValue(int(std::clamp<qint64>(target, min_, max_)));
+}
+
+QValidator::State TSpinField::validate(QString& input, int& pos) const
+{
+    for (QChar& c : input) {
+        if (c.unicode() > 0x7f && c.isDigit())
+            c = QChar(u'0' + c.digitValue());
+    }
+    return QSpinBox::validate(input, pos);
 }
 
 QAbstractSpinBox::StepEnabled TSpinField::stepEnabled() const

@@ -7,11 +7,21 @@
 
 class TSpinField : public QSpinBox {
     Q_OBJECT
+    // The spin box itself runs over a wide range so that typing is not cut short. The
+    // accessibility layer reads and writes a spin box through these properties by name,
+    // so a screen reader sees the field's real range and step, and a value it sets goes
+    // through SetValue like any value set by the program.
+    Q_PROPERTY(int value READ BoundedValue WRITE SetValue)
+    Q_PROPERTY(int minimum READ MinValue)
+    Q_PROPERTY(int maximum READ MaxValue)
+    Q_PROPERTY(int stepSize READ StepSize)
+
 public:
     TSpinField(int minimum, int maximum, int start, QWidget* parent = nullptr);
 
     int MinValue() const { return min_; }
     int MaxValue() const { return max_; }
+    static int StepSize() { return 1; }
 
     // The integer the text holds, as typed (possibly out of range); text that is not a
     // number reads as the minimum.
@@ -24,6 +34,8 @@ public:
     void Commit();
 
     void stepBy(int steps) override;
+    // Digits of any script are taken as the Latin digits the field shows.
+    QValidator::State validate(QString& input, int& pos) const override;
 
 Q_SIGNALS:
     // Every change of the text: typed, stepped or set by the program.

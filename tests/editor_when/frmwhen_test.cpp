@@ -7,6 +7,7 @@
 #include "tempenv.h"
 #include "whentexts.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <memory>
 
 namespace {
@@ -332,6 +334,78 @@ TEST_F(SchedulePage, TabOrderFollowsTheGroupsOrder)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     EXPECT_EQ(seen, wanted);
+}
+
+// What a screen reader says for each control of the page.
+TEST_F(SchedulePage, EveryFieldAndButtonHasAnAccessibleName)
+{
+    const auto name = [](QWidget* w) {
+        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    };
+    for (TSpinField* hour : {page->SpinSDHour, page->SpinDYHr, page->SpinEMHr})
+        EXPECT_EQ(name(hour), "Time: hour") << hour->objectName().toStdString();
+    for (TSpinField* minute : {page->SpinSDMin, page->SpinDYMin, page->SpinEMMin})
+        EXPECT_EQ(name(minute), "Time: minute") << minute->objectName().toStdString();
+    EXPECT_EQ(name(page->SpinEMDay), "Day:");
+    // Each row's caption is the buddy of its first field.
+    QStringList buddies;
+    for (const QLabel* label : page->findChildren<QLabel*>())
+        if (qobject_cast<TSpinField*>(label->buddy()))
+            buddies << label->text() + QLatin1Char('>') + label->buddy()->objectName();
+    buddies.sort();
+    EXPECT_EQ(buddies, QStringList({"Day:>SpinEMDay", "Time:>SpinDYHr", "Time:>SpinEMHr",
+                                    "Time:>SpinSDHour"}))
+        << buddies.join(u' ').toStdString();
+    EXPECT_EQ(name(page->Calendar1), "Date");
+    EXPECT_EQ(page->LblCalendar->buddy(), page->Calendar1);
+    EXPECT_EQ(name(page->BitBtn2), "Example: specific date");
+    EXPECT_EQ(name(page->BitBtn3), "Example: weekdays");
+    EXPECT_EQ(name(page->BitBtn4), "Example: monthly");
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(page.get()) ||
+            qobject_cast<QLineEdit*>(w))
+            continue;
+        EXPECT_FALSE(name(w).trimmed().isEmpty()) << w->metaObject()->className() << " "
+                                                  << w->objectName().toStdString();
+    }
+}
+
+TEST_F(SchedulePage, AValueSetByAScreenReaderRefreshesTheTextsAsTypingDoes)
+{
+    Show();
+    page->SelectDate();
+    page->SpinSDHour->SetValue(9);
+    QAccessibleValueInterface* minute =
+        QAccessible::queryAccessibleInterface(page->SpinSDMin)->valueInterface();
+    minute->setCurrentValue(75);
+    EXPECT_EQ(page->SpinSDMin->text(), "59");
+    EXPECT_EQ(page->LblSD2->text(), "9:59");
+    EXPECT_EQ(page->LblDatePMTime->text(), "9:59 AM");
+    QAccessible::queryAccessibleInterface(page->SpinSDHour)->valueInterface()->setCurrentValue(13);
+    EXPECT_EQ(page->LblSD2->text(), "13:59");
+    EXPECT_EQ(page->LblDatePMTime->text(), "1:59 PM");
+    TReminder r;
+    page->FillReminder(r);
+    EXPECT_EQ(r.Date.Hr, 13);
+    EXPECT_EQ(r.Date.Min, 59);
+    // A field of a group not selected warns, as a typed change does.
+    QAccessible::queryAccessibleInterface(page->SpinDYMin)->valueInterface()->setCurrentValue(5);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(
+        "You cannot use these options unless you choose the correct option at the top of the "
+        "window. Click the second option"));
+}
+
+// The locale runs of these tests are only worth something when the locale is in force.
+TEST(LocaleRun, TheRequestedLocaleIsInForce)
+{
+    const QByteArray wanted = qgetenv("NELVORA_TEST_LOCALE");
+    if (wanted.isEmpty())
+        GTEST_SKIP() << "not a locale run";
+    const char* current = std::setlocale(LC_ALL, nullptr);
+    EXPECT_EQ(QByteArray(current ? current : ""), wanted)
+        << "the locale is not installed; scripts/setup.sh generates it";
+    EXPECT_EQ(QLocale::system().name().toLatin1(), wanted.left(wanted.indexOf('.')));
 }
 
 } // namespace

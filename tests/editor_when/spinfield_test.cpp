@@ -1,13 +1,18 @@
 // The numeric field: typed values stay as typed until the focus leaves.
 #include "spinfield.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -113,6 +118,95 @@ TEST_F(SpinField, OnlyDigitsCanBeTyped)
     day->selectAll();
     QTest::keyClicks(day, "-a7");
     EXPECT_EQ(Text(), "7");
+}
+
+// A locale with digits of its own: the fields show and read Latin digits, as every other
+// text of the editor does, so a shown value is the value saved.
+class SpinFieldInArabic : public ::testing::Test {
+protected:
+    SpinFieldInArabic() : before(QLocale())
+    {
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        hour = std::make_unique<TSpinField>(0, 23, 1);
+        minute = std::make_unique<TSpinField>(0, 59, 0);
+    }
+    ~SpinFieldInArabic() override { QLocale::setDefault(before); }
+    static void Type(TSpinField& field, const QString& text)
+    {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&field, &press);
+        }
+    }
+
+    QLocale before;
+    std::unique_ptr<TSpinField> hour;
+    std::unique_ptr<TSpinField> minute;
+};
+
+TEST_F(SpinFieldInArabic, StartSetAndSteppedValuesAreShownAndReadAlike)
+{
+    ASSERT_EQ(QLocale().toString(9), QString::fromUtf8("\u0669")); // the locale's own nine
+    EXPECT_EQ(hour->text(), "1");
+    EXPECT_EQ(hour->Value(), 1);
+    hour->SetValue(9);
+    EXPECT_EQ(hour->text(), "9");
+    EXPECT_EQ(hour->BoundedValue(), 9);
+    hour->stepBy(1);
+    EXPECT_EQ(hour->text(), "10");
+    EXPECT_EQ(hour->Value(), 10);
+    hour->Commit();
+    EXPECT_EQ(hour->Value(), 10);
+}
+
+TEST_F(SpinFieldInArabic, TypedDigitsOfAnyScriptAreTakenAsTheirValue)
+{
+    minute->selectAll();
+    Type(*minute, QString::fromUtf8("\u0664\u0665")); // Arabic-Indic 4 and 5
+    EXPECT_EQ(minute->text(), "45");
+    EXPECT_EQ(minute->Value(), 45);
+    minute->selectAll();
+    Type(*minute, QString::fromUtf8("\u06f7")); // Persian 7
+    EXPECT_EQ(minute->text(), "7");
+    minute->selectAll();
+    Type(*minute, QString::fromUtf8("\u09e9\u09e8")); // Bengali 3 and 2
+    EXPECT_EQ(minute->Value(), 32);
+}
+
+// What a screen reader reads and sets: the real range, steps of one, and values that go
+// through the range and the change signal as the program's own do.
+TEST_F(SpinField, AccessibleValueHasTheRealRangeAndSetsLikeTheProgram)
+{
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(other);
+    ASSERT_NE(access, nullptr);
+    QAccessibleValueInterface* value = access->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->minimumValue().toInt(), 0);
+    EXPECT_EQ(value->maximumValue().toInt(), 59);
+    EXPECT_EQ(value->minimumStepSize().toInt(), 1);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(day)->valueInterface()->minimumValue().toInt(), 1);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(day)->valueInterface()->maximumValue().toInt(), 28);
+
+    QSignalSpy changed(other, &TSpinField::Changed);
+    value->setCurrentValue(75.0);
+    EXPECT_EQ(other->text(), "59");
+    EXPECT_EQ(value->currentValue().toInt(), 59);
+    EXPECT_EQ(changed.count(), 1);
+    value->setCurrentValue(12);
+    EXPECT_EQ(other->text(), "12");
+    EXPECT_EQ(access->text(QAccessible::Value), "12");
+    value->setCurrentValue(-5);
+    EXPECT_EQ(other->text(), "0");
+    EXPECT_EQ(changed.count(), 3);
+    value->setCurrentValue(0);
+    EXPECT_EQ(changed.count(), 3);
+
+    // A typed value outside the range is reported as the value it will be kept as.
+    day->setFocus(Qt::TabFocusReason);
+    day->selectAll();
+    QTest::keyClicks(day, "30");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(day)->valueInterface()->currentValue().toInt(), 28);
+    EXPECT_EQ(Text(), "30");
 }
 
 } // namespace
