@@ -6,20 +6,52 @@
 #include <algorithm>
 #include <climits>
 
-void SpeechWorker::Prepare() { EnsureEngine(); }
+namespace {
+
+class QtEngine : public SpeechEngine {
+public:
+    QtEngine()
+    {
+        QObject::connect(&tts_, &QTextToSpeech::stateChanged, &tts_,
+                         [this](QTextToSpeech::State state) {
+                             if (onState)
+                                 onState(state);
+                         });
+    }
+    QTextToSpeech::State State() const override { return tts_.state(); }
+    void Say(const QString& text) override { tts_.say(text); }
+    void Stop() override { tts_.stop(); }
+
+private:
+    QTextToSpeech tts_;
+};
+
+} // namespace
+
+SpeechEngineFactory QtSpeechEngineFactory()
+{
+    return []() -> std::unique_ptr<SpeechEngine> {
+        if (QTextToSpeech::availableEngines().isEmpty())
+            return nullptr;
+        return std::make_unique<QtEngine>();
+    };
+}
+
+SpeechWorker::SpeechWorker(SpeechEngineFactory factory) : factory_(std::move(factory)) {}
+
+SpeechWorker::~SpeechWorker() = default;
 
 bool SpeechWorker::EnsureEngine()
 {
-    if (engine_ && engine_->state() != QTextToSpeech::Error)
+    if (engine_ && engine_->State() != QTextToSpeech::Error)
         return true;
     // An engine in its error state may come back after the speech service restarts.
-    delete engine_;
-    engine_ = nullptr;
-    if (QTextToSpeech::availableEngines().isEmpty())
+    engine_.reset();
+    engine_ = factory_();
+    if (!engine_)
         return false;
-    engine_ = new QTextToSpeech(this);
-    connect(engine_, &QTextToSpeech::stateChanged, this, &SpeechWorker::OnState);
-    return engine_->state() != QTextToSpeech::Error;
+    engine_->onState = [this](QTextToSpeech::State state) { OnState(state); };
+    return engine_->State() != QTextToSpeech::Error;
 }
 
 void SpeechWorker::Say(const QString& text, quint64 id)
@@ -30,8 +62,8 @@ void SpeechWorker::Say(const QString& text, quint64 id)
         Finish(false);
         return;
     }
-    engine_->say(text);
-    if (engine_->state() == QTextToSpeech::Error)
+    engine_->Say(text);
+    if (current_ == id && engine_->State() == QTextToSpeech::Error)
         Finish(false);
 }
 
@@ -40,7 +72,7 @@ void SpeechWorker::Stop()
     if (!current_)
         return;
     if (engine_)
-        engine_->stop();
+        engine_->Stop();
     Finish(false);
 }
 
@@ -67,15 +99,17 @@ void SpeechWorker::OnState(QTextToSpeech::State state)
 
 void SpeechWorker::Finish(bool ok)
 {
+    if (!current_)
+        return;
     const quint64 id = current_;
     current_ = 0;
     started_ = false;
     Q_EMIT Finished(id, ok);
 }
 
-QtSpeech::QtSpeech(int baseBoundMs, int perCharBoundMs, QObject* parent)
-    : QObject(parent), thread_(new QThread), worker_(new SpeechWorker), baseBoundMs_(baseBoundMs),
-      perCharBoundMs_(perCharBoundMs)
+QtSpeech::QtSpeech(SpeechBounds bounds, SpeechEngineFactory factory, QObject* parent)
+    : QObject(parent), thread_(new QThread), worker_(new SpeechWorker(std::move(factory))),
+      bounds_(bounds)
 {
     thread_->setObjectName(QStringLiteral("speech"));
     worker_->moveToThread(thread_);
@@ -98,14 +132,9 @@ QtSpeech::~QtSpeech()
         delete thread_;
 }
 
-void QtSpeech::Prepare()
-{
-    QMetaObject::invokeMethod(worker_, &SpeechWorker::Prepare, Qt::QueuedConnection);
-}
-
 int QtSpeech::BoundMs(const QString& text) const
 {
-    const qint64 bound = qint64(baseBoundMs_) + qint64(perCharBoundMs_) * text.size();
+    const qint64 bound = qint64(bounds_.baseMs) + qint64(bounds_.perCharMs) * text.size();
     return int(std::clamp<qint64>(bound, 0, INT_MAX));
 }
 
