@@ -58,18 +58,19 @@ void SpeechWorker::Say(const QString& text, quint64 id)
 {
     current_ = id;
     started_ = false;
-    if (!EnsureEngine()) {
+    if (!EnsureEngine() || wanted.load() != id) {
         Finish(false);
         return;
     }
+    Q_EMIT EngineReady(id);
     engine_->Say(text);
     if (current_ == id && engine_->State() == QTextToSpeech::Error)
         Finish(false);
 }
 
-void SpeechWorker::Stop()
+void SpeechWorker::Stop(quint64 id)
 {
-    if (!current_)
+    if (current_ != id)
         return;
     if (engine_)
         engine_->Stop();
@@ -157,6 +158,12 @@ bool QtSpeech::Speak(const QString& text)
     bound.setSingleShot(true);
     bound.setTimerType(Qt::PreciseTimer);
     connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // The speaking bound runs from the moment the engine is up: starting the speech
+    // service can take seconds and is no part of how long a text takes to say.
+    connect(worker_, &SpeechWorker::EngineReady, &loop, [&](quint64 ready) {
+        if (ready == id && !done && bound.isActive())
+            bound.start(BoundMs(text));
+    });
     connect(worker_, &SpeechWorker::Finished, &loop, [&](quint64 finished, bool result) {
         if (finished != id)
             return;
@@ -164,16 +171,20 @@ bool QtSpeech::Speak(const QString& text)
         ok = result;
         loop.quit();
     });
+    worker_->wanted.store(id);
     SpeechWorker* worker = worker_;
     QMetaObject::invokeMethod(
         worker_, [worker, text, id] { worker->Say(text, id); }, Qt::QueuedConnection);
-    bound.start(BoundMs(text));
+    bound.start(std::max(bounds_.startupMs, 0));
     // Like a blocking call: input waits, timers (the minute tick) still arrive.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     speaking_ = false;
 
     if (!done) {
-        QMetaObject::invokeMethod(worker_, &SpeechWorker::Stop, Qt::QueuedConnection);
+        quint64 expected = id;
+        worker_->wanted.compare_exchange_strong(expected, 0);
+        QMetaObject::invokeMethod(
+            worker_, [worker, id] { worker->Stop(id); }, Qt::QueuedConnection);
         return false;
     }
     return ok;

@@ -9,6 +9,7 @@
 #include <QTextToSpeech>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -38,9 +39,15 @@ public:
     ~SpeechWorker() override;
 
     void Say(const QString& text, quint64 id);
-    void Stop();
+    void Stop(quint64 id);
+
+    // The request the caller still waits for, set from the caller's thread. An engine
+    // that comes up only after its caller gave up does not speak the stale text.
+    std::atomic<quint64> wanted{0};
 
 Q_SIGNALS:
+    // The engine is up and about to be given the text.
+    void EngineReady(quint64 id);
     void Finished(quint64 id, bool ok);
 
 private:
@@ -54,10 +61,14 @@ private:
     bool started_ = false;
 };
 
-// A speech that has not ended after baseMs + perCharMs per character has failed.
+// A speech that has not ended baseMs + perCharMs per character after the engine was
+// ready has failed; so has an engine that is not ready startupMs after the request.
+// Starting the speech service took 4.7 s on a loaded machine; the start-up bound leaves
+// several times that. Once the engine is up, later texts find it ready at once.
 struct SpeechBounds {
     int baseMs = 10000;
     int perCharMs = 150;
+    int startupMs = 30000;
 };
 
 class QtSpeech : public QObject, public ISpeech {
