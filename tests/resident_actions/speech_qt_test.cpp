@@ -267,6 +267,23 @@ TEST_F(ScriptedSpeech, EngineThatNeverComesUpFailsAtTheStartUpBound)
                                          QStringLiteral("say:third"), QStringLiteral("end:third")}));
 }
 
+TEST_F(ScriptedSpeech, EndingTheProgramDoesNotWaitForAStuckEngine)
+{
+    Make({.baseMs = 5000, .perCharMs = 0, .startupMs = 200});
+    script.createGate = &createGate;
+    EXPECT_FALSE(Speak(QStringLiteral("first")));
+    QElapsedTimer timer;
+    timer.start();
+    speech.reset(); // neither hangs nor aborts with the thread stuck in the library
+    EXPECT_LT(timer.elapsed(), 6000);
+    // Let the left-over thread leave the scripted engine before the test's state goes.
+    createGate.release();
+    for (int i = 0; i < 100 && !log.Has(QStringLiteral("created")); ++i)
+        QThread::msleep(20);
+    QThread::msleep(100);
+    EXPECT_FALSE(log.Mentions(QStringLiteral("first")));
+}
+
 TEST_F(ScriptedSpeech, NoSpeechStartsWhileAnotherIsSpoken)
 {
     Make({.baseMs = 5000, .perCharMs = 0});
