@@ -2,8 +2,8 @@
 #include <QString>
 
 // The speech voice. Speak returns once the text has been spoken; false when there is no
-// engine, the engine reports an error, or the speech does not end within a bound that
-// grows with the text's length. Never hangs.
+// engine, the engine does not come up in time, the engine reports an error, or the speech
+// does not end within a bound that grows with the text's length. Never hangs.
 class ISpeech {
 public:
     virtual ~ISpeech() = default;

@@ -6,41 +6,78 @@
 #include <algorithm>
 #include <climits>
 
-void SpeechWorker::Prepare() { EnsureEngine(); }
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace {
+
+class QtEngine : public SpeechEngine {
+public:
+    QtEngine()
+    {
+        QObject::connect(&tts_, &QTextToSpeech::stateChanged, &tts_,
+                         [this](QTextToSpeech::State state) {
+                             if (onState)
+                                 onState(state);
+                         });
+    }
+    QTextToSpeech::State State() const override { return tts_.state(); }
+    void Say(const QString& text) override { tts_.say(text); }
+    void Stop() override { tts_.stop(); }
+
+private:
+    QTextToSpeech tts_;
+};
+
+} // namespace
+
+SpeechEngineFactory QtSpeechEngineFactory()
+{
+    return []() -> std::unique_ptr<SpeechEngine> {
+        if (QTextToSpeech::availableEngines().isEmpty())
+            return nullptr;
+        return std::make_unique<QtEngine>();
+    };
+}
+
+SpeechWorker::SpeechWorker(SpeechEngineFactory factory) : factory_(std::move(factory)) {}
+
+SpeechWorker::~SpeechWorker() = default;
 
 bool SpeechWorker::EnsureEngine()
 {
-    if (engine_ && engine_->state() != QTextToSpeech::Error)
+    if (engine_ && engine_->State() != QTextToSpeech::Error)
         return true;
     // An engine in its error state may come back after the speech service restarts.
-    delete engine_;
-    engine_ = nullptr;
-    if (QTextToSpeech::availableEngines().isEmpty())
+    engine_.reset();
+    engine_ = factory_();
+    if (!engine_)
         return false;
-    engine_ = new QTextToSpeech(this);
-    connect(engine_, &QTextToSpeech::stateChanged, this, &SpeechWorker::OnState);
-    return engine_->state() != QTextToSpeech::Error;
+    engine_->onState = [this](QTextToSpeech::State state) { OnState(state); };
+    return engine_->State() != QTextToSpeech::Error;
 }
 
 void SpeechWorker::Say(const QString& text, quint64 id)
 {
     current_ = id;
     started_ = false;
-    if (!EnsureEngine()) {
+    if (!EnsureEngine() || wanted.load() != id) {
         Finish(false);
         return;
     }
-    engine_->say(text);
-    if (engine_->state() == QTextToSpeech::Error)
+    Q_EMIT EngineReady(id);
+    engine_->Say(text);
+    if (current_ == id && engine_->State() == QTextToSpeech::Error)
         Finish(false);
 }
 
-void SpeechWorker::Stop()
+void SpeechWorker::Stop(quint64 id)
 {
-    if (!current_)
+    if (current_ != id)
         return;
     if (engine_)
-        engine_->stop();
+        engine_->Stop();
     Finish(false);
 }
 
@@ -67,15 +104,17 @@ void SpeechWorker::OnState(QTextToSpeech::State state)
 
 void SpeechWorker::Finish(bool ok)
 {
+    if (!current_)
+        return;
     const quint64 id = current_;
     current_ = 0;
     started_ = false;
     Q_EMIT Finished(id, ok);
 }
 
-QtSpeech::QtSpeech(int baseBoundMs, int perCharBoundMs, QObject* parent)
-    : QObject(parent), thread_(new QThread), worker_(new SpeechWorker), baseBoundMs_(baseBoundMs),
-      perCharBoundMs_(perCharBoundMs)
+QtSpeech::QtSpeech(SpeechBounds bounds, SpeechEngineFactory factory, QObject* parent)
+    : QObject(parent), thread_(new QThread), worker_(new SpeechWorker(std::move(factory))),
+      bounds_(bounds)
 {
     thread_->setObjectName(QStringLiteral("speech"));
     worker_->moveToThread(thread_);
@@ -94,18 +133,18 @@ QtSpeech::~QtSpeech()
     // Killing the thread could leave the library's locks held, and destroying a running
     // QThread aborts, so a thread still stuck after the wait is left to end with the
     // process.
-    if (thread_->wait(3000))
+    if (thread_->wait(3000)) {
         delete thread_;
-}
-
-void QtSpeech::Prepare()
-{
-    QMetaObject::invokeMethod(worker_, &SpeechWorker::Prepare, Qt::QueuedConnection);
+        return;
+    }
+#ifdef __SANITIZE_ADDRESS__
+    __lsan_ignore_object(thread_); // left behind on purpose
+#endif
 }
 
 int QtSpeech::BoundMs(const QString& text) const
 {
-    const qint64 bound = qint64(baseBoundMs_) + qint64(perCharBoundMs_) * text.size();
+    const qint64 bound = qint64(bounds_.baseMs) + qint64(bounds_.perCharMs) * text.size();
     return int(std::clamp<qint64>(bound, 0, INT_MAX));
 }
 
@@ -128,6 +167,12 @@ bool QtSpeech::Speak(const QString& text)
     bound.setSingleShot(true);
     bound.setTimerType(Qt::PreciseTimer);
     connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // The speaking bound runs from the moment the engine is up: starting the speech
+    // service can take seconds and is no part of how long a text takes to say.
+    connect(worker_, &SpeechWorker::EngineReady, &loop, [&](quint64 ready) {
+        if (ready == id && !done && bound.isActive())
+            bound.start(BoundMs(text));
+    });
     connect(worker_, &SpeechWorker::Finished, &loop, [&](quint64 finished, bool result) {
         if (finished != id)
             return;
@@ -135,16 +180,20 @@ bool QtSpeech::Speak(const QString& text)
         ok = result;
         loop.quit();
     });
+    worker_->wanted.store(id);
     SpeechWorker* worker = worker_;
     QMetaObject::invokeMethod(
         worker_, [worker, text, id] { worker->Say(text, id); }, Qt::QueuedConnection);
-    bound.start(BoundMs(text));
+    bound.start(std::max(bounds_.startupMs, 0));
     // Like a blocking call: input waits, timers (the minute tick) still arrive.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     speaking_ = false;
 
     if (!done) {
-        QMetaObject::invokeMethod(worker_, &SpeechWorker::Stop, Qt::QueuedConnection);
+        quint64 expected = id;
+        worker_->wanted.compare_exchange_strong(expected, 0);
+        QMetaObject::invokeMethod(
+            worker_, [worker, id] { worker->Stop(id); }, Qt::QueuedConnection);
         return false;
     }
     return ok;

@@ -9,15 +9,45 @@
 #include <QTextToSpeech>
 #include <QThread>
 
+#include <atomic>
+#include <functional>
+#include <memory>
+
+// What the speech thread needs of an engine, so the thread's logic can run against a
+// scripted engine as well as QTextToSpeech. Made, used and destroyed in that thread.
+class SpeechEngine {
+public:
+    virtual ~SpeechEngine() = default;
+    virtual QTextToSpeech::State State() const = 0;
+    virtual void Say(const QString& text) = 0;
+    virtual void Stop() = 0;
+
+    // Told of each state the engine enters.
+    std::function<void(QTextToSpeech::State)> onState;
+};
+
+// Makes an engine; null when none is installed. Can take seconds: it may have to start
+// the speech service.
+using SpeechEngineFactory = std::function<std::unique_ptr<SpeechEngine>()>;
+SpeechEngineFactory QtSpeechEngineFactory();
+
 // Lives in the speech thread and owns the engine there.
 class SpeechWorker : public QObject {
     Q_OBJECT
 public:
-    void Prepare();
+    explicit SpeechWorker(SpeechEngineFactory factory);
+    ~SpeechWorker() override;
+
     void Say(const QString& text, quint64 id);
-    void Stop();
+    void Stop(quint64 id);
+
+    // The request the caller still waits for, set from the caller's thread. An engine
+    // that comes up only after its caller gave up does not speak the stale text.
+    std::atomic<quint64> wanted{0};
 
 Q_SIGNALS:
+    // The engine is up and about to be given the text.
+    void EngineReady(quint64 id);
     void Finished(quint64 id, bool ok);
 
 private:
@@ -25,17 +55,27 @@ private:
     void OnState(QTextToSpeech::State state);
     void Finish(bool ok);
 
-    QTextToSpeech* engine_ = nullptr;
+    SpeechEngineFactory factory_;
+    std::unique_ptr<SpeechEngine> engine_;
     quint64 current_ = 0;
     bool started_ = false;
+};
+
+// A speech that has not ended baseMs + perCharMs per character after the engine was
+// ready has failed; so has an engine that is not ready startupMs after the request.
+// Starting the speech service took 4.7 s on a loaded machine; the start-up bound leaves
+// several times that. Once the engine is up, later texts find it ready at once.
+struct SpeechBounds {
+    int baseMs = 10000;
+    int perCharMs = 150;
+    int startupMs = 30000;
 };
 
 class QtSpeech : public QObject, public ISpeech {
     Q_OBJECT
 public:
-    // A speech that has not ended after baseBoundMs + perCharBoundMs per character has
-    // failed.
-    explicit QtSpeech(int baseBoundMs = 10000, int perCharBoundMs = 150,
+    explicit QtSpeech(SpeechBounds bounds = {},
+                      SpeechEngineFactory factory = QtSpeechEngineFactory(),
                       QObject* parent = nullptr);
     ~QtSpeech() override;
 
@@ -43,17 +83,12 @@ public:
     bool Speak(const QString& text) override;
     bool IsSpeaking() const override { return speaking_; }
 
-    // Creates the engine in the background (it can take seconds), so the first reminder
-    // does not wait for it. Optional: Speak creates it when needed.
-    void Prepare();
-
     int BoundMs(const QString& text) const;
 
 private:
     QThread* thread_; // owned; left running at exit when the speech library hangs
     SpeechWorker* worker_;
-    int baseBoundMs_;
-    int perCharBoundMs_;
+    SpeechBounds bounds_;
     bool speaking_ = false;
     quint64 lastId_ = 0;
     // A request the engine has not finished yet; no new speech starts over it.
