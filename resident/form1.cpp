@@ -112,6 +112,9 @@ void TForm1::FormCreate()
     trayIcon_ = new QSystemTrayIcon(NelvoraIcon(), this);
     trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
     trayIcon_->setToolTip(QString::fromLatin1(kTrayTip));
+    // Panels of the StatusNotifierItem kind show the right-click menu themselves, from
+    // the menu the icon exports; without one they show their own menu instead.
+    trayIcon_->setContextMenu(popupMenu2_);
     connect(trayIcon_, &QSystemTrayIcon::activated, this, &TForm1::TrayIconMessage);
 
     trayPoll_ = new QTimer(this);
@@ -164,7 +167,8 @@ void TForm1::TrayIconMessage(QSystemTrayIcon::ActivationReason reason)
     if (closed_)
         return;
     const QPoint at = QCursor::pos();
-    if (reason == QSystemTrayIcon::Context)
+    // An XEmbed tray has already popped the context menu by the time this runs.
+    if (reason == QSystemTrayIcon::Context && !popupMenu2_->isVisible())
         popupMenu2_->popup(at);
     else if (reason == QSystemTrayIcon::Trigger)
         popupMenu1_->popup(at);
