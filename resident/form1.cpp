@@ -12,7 +12,9 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QIcon>
+#include <QImageReader>
 #include <QMenu>
+#include <QPixmap>
 #include <QTimer>
 
 const char* const kTrayTip = "Nelvora and Reminder (Left-Click or Right-Click)";
@@ -63,8 +65,12 @@ QIcon NelvoraIcon()
 {
     InitResidentResources();
     QIcon icon;
-    for (const int size : kIconSizes)
-        icon.addFile(QStringLiteral(":/icons/nelvora-%1.png").arg(size), QSize(size, size));
+    for (const int size : kIconSizes) {
+        // Named and not guessed: a reader left to guess asks every image plugin first.
+        QImageReader reader(QStringLiteral(":/icons/nelvora-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
