@@ -45,8 +45,6 @@ write_panel_config() {
 EOF2
 }
 
-bus_has() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-              --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true; }
 watcher_prop() { gdbus call --session --dest $WATCHER --object-path /StatusNotifierWatcher \
                    --method org.freedesktop.DBus.Properties.Get $WATCHER "$1" 2>/dev/null; }
 host_registered() { watcher_prop IsStatusNotifierHostRegistered | grep -q true; }
