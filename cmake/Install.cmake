@@ -91,7 +91,7 @@ set(CPACK_STRIP_FILES ON)
 # libqt6gui6. The speech service and its voice are only recommended: without them the
 # programs still run, and the speech failure boxes show what would have been said.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-speech-speechd-plugin, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-speech-speechd-plugin, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
   "speech-dispatcher, speech-dispatcher-espeak-ng, hicolor-icon-theme")
 # No maintainer scripts: the menu and icon caches are refreshed by the triggers of the

@@ -23,7 +23,7 @@ TFrmabout::TFrmabout(QWidget* parent)
     frame->setLineWidth(2);
 
     auto* icon = new QLabel(frame);
-    icon->setPixmap(QIcon(QStringLiteral(":/nelvora.svg")).pixmap(48, 48));
+    icon->setPixmap(QIcon(QStringLiteral(":/nelvora-48.png")).pixmap(48, 48));
 
     auto* title = new QLabel(QStringLiteral("Nelvora and Reminder"), frame);
     QFont titleFont = title->font();

@@ -92,7 +92,7 @@ TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(s
     Q_UNUSED(accessibleInstalled);
     setObjectName(QString::fromLatin1(kWindowName));
     InitEditorResources();
-    setWindowIcon(QIcon(QStringLiteral(":/nelvora.svg")));
+    setWindowIcon(QIcon(QStringLiteral(":/nelvora-128.png")));
     BuildControls();
     resize(kDesignWidth, kDesignHeight);
     FormCreate();

@@ -2,10 +2,11 @@
 
 #include "folders.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 QString AutostartFolder() { return ConfigHome() + QStringLiteral("/autostart"); }
 
@@ -54,10 +55,14 @@ bool SetRunAtStartup(const QString& residentPath)
     // A path with a line break would forge further keys of the entry.
     if (residentPath.contains(QLatin1Char('\n')) || residentPath.contains(QLatin1Char('\r')))
         return false;
-    if (!QDir().mkpath(AutostartFolder()))
+    if (!MakePrivateFolders(AutostartFolder()))
         return false;
     QSaveFile file(AutostartEntryPath());
     if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // Whoever may write the entry chooses what runs at the next log-in: owner only,
+    // whatever the umask or the mode an older entry had.
+    if (::fchmod(file.handle(), 0644) != 0)
         return false;
     file.write(AutostartEntryText(residentPath));
     return file.commit();
@@ -66,7 +71,7 @@ bool SetRunAtStartup(const QString& residentPath)
 AutostartState ReadAutostartState()
 {
     const QFileInfo folder(AutostartFolder());
-    if (!folder.isDir() && !QDir().mkpath(AutostartFolder()))
+    if (!folder.isDir() && !MakePrivateFolders(AutostartFolder()))
         return AutostartState::FolderUnavailable;
     return QFileInfo::exists(AutostartEntryPath()) ? AutostartState::Present
                                                    : AutostartState::Absent;

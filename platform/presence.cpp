@@ -1,52 +1,227 @@
 #include "presence.h"
 
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QDir>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QThread>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
-QString PresenceName() { return QStringLiteral("Nelvora-%1").arg(getuid()); }
+namespace {
+
+// A real folder of this user that no one else may look into or add to. Root ignores
+// modes, but the owner check still keeps another account's folder out.
+bool IsPrivateFolder(const QByteArray& path, bool followLink)
+{
+    struct stat st = {};
+    const int r = followLink ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st);
+    return r == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+QString TempBase()
+{
+    const QString tmp = qEnvironmentVariable("TMPDIR");
+    return QDir::isAbsolutePath(tmp) ? QDir::cleanPath(tmp) : QStringLiteral("/tmp");
+}
+
+bool FillAddress(const QByteArray& path, sockaddr_un& addr)
+{
+    std::memset(&addr, 0, sizeof addr);
+    addr.sun_family = AF_UNIX;
+    if (path.isEmpty() || static_cast<size_t>(path.size()) >= sizeof addr.sun_path)
+        return false;
+    std::memcpy(addr.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    return true;
+}
+
+int NewSocket() { return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0); }
+
+enum class Probe {
+    Absent,  // no file
+    Stale,   // a file no one listens on: what a killed holder leaves
+    Ours,    // a listener of this user
+    Foreign, // a listener of another user
+    Unknown, // could not tell
+};
+
+Probe ProbeSocket(const QByteArray& path)
+{
+    struct stat st = {};
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT ? Probe::Absent : Probe::Unknown;
+    if (!S_ISSOCK(st.st_mode))
+        return Probe::Stale;
+    sockaddr_un addr;
+    if (!FillAddress(path, addr))
+        return Probe::Unknown;
+    const int fd = NewSocket();
+    if (fd < 0)
+        return Probe::Unknown;
+    int r;
+    do
+        r = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    while (r != 0 && errno == EINTR);
+    const int error = r == 0 ? 0 : errno;
+    Probe result = Probe::Unknown;
+    if (r == 0) {
+        ucred peer = {};
+        socklen_t len = sizeof peer;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &len) == 0)
+            result = peer.uid == ::getuid() ? Probe::Ours : Probe::Foreign;
+    } else if (error == EAGAIN) {
+        // A holder too busy to take connections has a full queue. Its credentials
+        // cannot be read then; the file's owner stands in, as only this user can
+        // make files in the folder.
+        result = st.st_uid == ::getuid() ? Probe::Ours : Probe::Foreign;
+    } else if (error == ECONNREFUSED) {
+        result = Probe::Stale;
+    } else if (error == ENOENT) {
+        result = Probe::Absent;
+    }
+    ::close(fd);
+    return result;
+}
+
+// Two copies starting at once must not both find a left-over file stale and then
+// remove each other's fresh socket: the look and the replacement go under a lock on
+// the folder. It is held for microseconds; a holder stopped meanwhile only costs the
+// other a bounded wait.
+class FolderLock {
+public:
+    explicit FolderLock(const QByteArray& folder)
+    {
+        fd_ = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0)
+            return;
+        for (int i = 0; i < 200; ++i) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+                locked_ = true;
+                return;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                break;
+            QThread::msleep(10);
+        }
+    }
+    ~FolderLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool Locked() const { return locked_; }
+
+private:
+    int fd_ = -1;
+    bool locked_ = false;
+};
+
+} // namespace
+
+QString PresenceName() { return QStringLiteral("Velmaro.socket"); }
+
+QString PresenceFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && IsPrivateFolder(QFile::encodeName(runtime), true))
+        return QDir::cleanPath(runtime);
+    // Without a usable runtime folder: one of our own in the temporary folder. A folder
+    // someone else made there first is refused, never used or repaired.
+    const QString fallback = TempBase() + QStringLiteral("/nelvora-%1").arg(::getuid());
+    const QByteArray native = QFile::encodeName(fallback);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return IsPrivateFolder(native, false) ? fallback : QString();
+}
 
 PresenceMarker::PresenceMarker(QObject* parent) : QObject(parent) {}
 
-PresenceMarker::~PresenceMarker() = default;
+PresenceMarker::~PresenceMarker()
+{
+    if (fd_ < 0)
+        return;
+    delete notifier_;
+    notifier_ = nullptr;
+    // Only our own file goes: one that replaced it meanwhile belongs to someone else.
+    struct stat st = {};
+    if (::lstat(path_.constData(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_)
+        ::unlink(path_.constData());
+    ::close(fd_);
+}
 
 bool PresenceMarker::Hold(const QString& name)
 {
-    if (server_)
+    if (fd_ >= 0)
         return true;
-    auto* server = new QLocalServer(this);
-    // The abstract namespace leaves no file behind, so a killed program is never
-    // mistaken for a running one.
-    server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (!server->listen(name)) {
-        delete server;
+    const QString folder = PresenceFolder();
+    if (folder.isEmpty())
+        return false;
+    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name);
+    sockaddr_un addr;
+    if (!FillAddress(path, addr))
+        return false;
+    const FolderLock lock(QFile::encodeName(folder));
+    if (!lock.Locked())
+        return false;
+    const int fd = NewSocket();
+    if (fd < 0)
+        return false;
+    for (int attempt = 0;; ++attempt) {
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0)
+            break;
+        const Probe found = errno == EADDRINUSE && attempt == 0 ? ProbeSocket(path)
+                                                                : Probe::Unknown;
+        // A live copy of ours is never taken over; a killed one's file, or a listener of
+        // another user in our own folder, is replaced.
+        const bool replaceable =
+            found == Probe::Stale || found == Probe::Foreign || found == Probe::Absent;
+        if (!replaceable || (::unlink(path.constData()) != 0 && errno != ENOENT)) {
+            ::close(fd);
+            return false;
+        }
+    }
+    struct stat st = {};
+    if (::listen(fd, 16) != 0 || ::lstat(path.constData(), &st) != 0) {
+        ::unlink(path.constData());
+        ::close(fd);
         return false;
     }
-    // Connections carry no data; accept and drop them so none pile up.
-    connect(server, &QLocalServer::newConnection, server, [server] {
-        while (QLocalSocket* s = server->nextPendingConnection()) {
-            s->disconnectFromServer();
-            s->deleteLater();
-        }
-    });
-    server_ = server;
+    fd_ = fd;
+    path_ = path;
+    dev_ = st.st_dev;
+    ino_ = st.st_ino;
+    // Looks carry no data; accept and drop them so none pile up.
+    notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &PresenceMarker::AcceptPending);
     return true;
+}
+
+void PresenceMarker::AcceptPending()
+{
+    for (;;) {
+        const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client >= 0) {
+            ::close(client);
+            continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED)
+            continue;
+        return;
+    }
 }
 
 bool IsResidentRunning(const QString& name)
 {
-    QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(name);
-    if (socket.waitForConnected(1000)) {
-        socket.disconnectFromServer();
-        return true;
-    }
-    // Only a refusal means nobody holds the name. A holder that is busy and whose queue
-    // of connections is full makes the connection wait instead: it still runs.
-    const QLocalSocket::LocalSocketError error = socket.error();
-    socket.abort();
-    return error != QLocalSocket::ConnectionRefusedError &&
-           error != QLocalSocket::ServerNotFoundError;
+    const QString folder = PresenceFolder();
+    if (folder.isEmpty())
+        return false;
+    return ProbeSocket(QFile::encodeName(folder + QLatin1Char('/') + name)) == Probe::Ours;
 }

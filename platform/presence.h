@@ -1,26 +1,44 @@
 #pragma once
-// The resident program's presence: a per-user local socket in the abstract namespace,
-// held while it runs. Nothing is left behind when the program is killed.
+// The resident program's presence: a Unix socket in a folder private to the user
+// ($XDG_RUNTIME_DIR, else <tmp>/nelvora-<uid>), listened on while it runs. Looking only
+// connects and checks that the listener runs as the same user; no data passes.
 
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+#include <sys/types.h>
 
-QString PresenceName(); // "Nelvora-<uid>"
+class QSocketNotifier;
+
+// "Velmaro.socket": the marker's file name in PresenceFolder().
+QString PresenceName();
+
+// $XDG_RUNTIME_DIR when it is a folder of this user that no one else may enter; else
+// $TMPDIR (or /tmp) + "/nelvora-<uid>", made 0700 when missing and refused unless it is
+// a real folder of this user closed to everyone else. Empty when neither will do: then
+// nothing is held and nothing is seen.
+QString PresenceFolder();
 
 class PresenceMarker : public QObject {
     Q_OBJECT
 public:
     explicit PresenceMarker(QObject* parent = nullptr);
     ~PresenceMarker() override;
-    // False when another copy already holds it; this copy then runs without it. Tests
+    // False when a copy of this user already listens there (it is never taken over), or
+    // when there is no private folder. The file of a killed copy is taken over. Tests
     // pass a name of their own so they never meet a real copy.
     bool Hold(const QString& name = PresenceName());
+    bool Holds() const { return fd_ >= 0; }
 
 private:
-    QLocalServer* server_ = nullptr;
+    void AcceptPending();
+
+    int fd_ = -1;
+    QByteArray path_;
+    dev_t dev_ = 0;
+    ino_t ino_ = 0;
+    QSocketNotifier* notifier_ = nullptr;
 };
 
-// True when a resident program holds the marker.
+// True when a resident program of this user holds the marker.
 bool IsResidentRunning(const QString& name = PresenceName());

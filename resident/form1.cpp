@@ -12,8 +12,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QIcon>
+#include <QImageReader>
 #include <QMenu>
-#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
@@ -43,24 +43,10 @@ constexpr int kTimer1Interval = 60000;
 // Slow on purpose: it only runs while no notification area is there.
 constexpr int kTrayPollInterval = 7000;
 
-// Without an SVG reader the resource icon comes out empty; a tray host would then show a
-// blank or no icon at all, so draw a plain one instead.
-QIcon DrawnIcon()
-{
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x2f, 0x6d, 0xb5));
-    painter.drawEllipse(2, 2, 60, 60);
-    painter.setBrush(QColor(0xff, 0xd5, 0x4a));
-    painter.drawRoundedRect(20, 14, 24, 30, 10, 10);
-    painter.drawRect(14, 40, 36, 5);
-    painter.drawEllipse(27, 45, 10, 10);
-    painter.end();
-    return QIcon(pixmap);
-}
+// The sizes trays ask for, drawn ahead as PNG: Qt reads them without any image plugin,
+// where a scalable picture would load the SVG and image-format plugins into a program
+// that stays resident all day.
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64};
 
 } // namespace
 
@@ -78,9 +64,13 @@ static void InitResidentResources()
 QIcon NelvoraIcon()
 {
     InitResidentResources();
-    const QIcon icon(QStringLiteral(":/icons/nelvora.svg"));
-    if (icon.pixmap(32, 32).isNull())
-        return DrawnIcon();
+    QIcon icon;
+    for (const int size : kIconSizes) {
+        // Named and not guessed: a reader left to guess asks every image plugin first.
+        QImageReader reader(QStringLiteral(":/icons/nelvora-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
@@ -128,6 +118,9 @@ void TForm1::FormCreate()
     trayIcon_ = new QSystemTrayIcon(NelvoraIcon(), this);
     trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
     trayIcon_->setToolTip(QString::fromLatin1(kTrayTip));
+    // Panels of the StatusNotifierItem kind show the right-click menu themselves, from
+    // the menu the icon exports; without one they show their own menu instead.
+    trayIcon_->setContextMenu(popupMenu2_);
     connect(trayIcon_, &QSystemTrayIcon::activated, this, &TForm1::TrayIconMessage);
 
     trayPoll_ = new QTimer(this);
@@ -180,7 +173,8 @@ void TForm1::TrayIconMessage(QSystemTrayIcon::ActivationReason reason)
     if (closed_)
         return;
     const QPoint at = QCursor::pos();
-    if (reason == QSystemTrayIcon::Context)
+    // An XEmbed tray has already popped the context menu by the time this runs.
+    if (reason == QSystemTrayIcon::Context && !popupMenu2_->isVisible())
         popupMenu2_->popup(at);
     else if (reason == QSystemTrayIcon::Trigger)
         popupMenu1_->popup(at);

@@ -24,9 +24,7 @@ QFont Face(const QStringList& families, int points)
 
 } // namespace
 
-TFrmMsg::TFrmMsg(QWidget* parent)
-    : QWidget(parent, Qt::Window), Memo1_(new QPlainTextEdit(this)),
-      CmdExit_(new QPushButton(QStringLiteral("Ok"), this))
+TFrmMsg::TFrmMsg(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(kSection);
     setWindowTitle(QStringLiteral("Nelvora Reminder"));
@@ -39,6 +37,18 @@ TFrmMsg::TFrmMsg(QWidget* parent)
     windowPalette.setColor(QPalette::Window, QColor(215, 215, 215));
     setPalette(windowPalette);
     setAutoFillBackground(true);
+    FormCreate();
+}
+
+// The text box loads the font database and the button's icon every image plugin: most
+// of what the program would otherwise hold all day for a window it may never show. They
+// are made when the window is first needed.
+void TFrmMsg::BuildControls()
+{
+    if (Memo1_)
+        return;
+    Memo1_ = new QPlainTextEdit(this);
+    CmdExit_ = new QPushButton(QStringLiteral("Ok"), this);
 
     Memo1_->setObjectName(QStringLiteral("Memo1"));
     Memo1_->setGeometry(5, 5, 457, 170);
@@ -63,8 +73,25 @@ TFrmMsg::TFrmMsg(QWidget* parent)
 
     setTabOrder(CmdExit_, Memo1_);
     CmdExit_->setFocus();
+}
 
-    FormCreate();
+QPlainTextEdit* TFrmMsg::Memo1()
+{
+    BuildControls();
+    return Memo1_;
+}
+
+QPushButton* TFrmMsg::CmdExit()
+{
+    BuildControls();
+    return CmdExit_;
+}
+
+void TFrmMsg::setVisible(bool visible)
+{
+    if (visible)
+        BuildControls();
+    QWidget::setVisible(visible);
 }
 
 void TFrmMsg::FormCreate()
@@ -80,6 +107,7 @@ void TFrmMsg::FormCreate()
 
 void TFrmMsg::ShowReminder(const QStringList& lines)
 {
+    BuildControls();
     QTextCursor cursor(Memo1_->document());
     cursor.movePosition(QTextCursor::End);
     const bool empty = Memo1_->document()->isEmpty();
@@ -101,6 +129,7 @@ void TFrmMsg::ShowReminder(const QStringList& lines)
 
 void TFrmMsg::CmdExitClick()
 {
+    BuildControls();
     Memo1_->clear();
     leadingEmptyLine_ = false;
     close();

@@ -15,13 +15,15 @@ public:
     static constexpr int kDesignWidth = 477;
     static constexpr int kDesignHeight = 240;
 
-    // Created hidden; the size comes from the resident geometry store.
+    // Created hidden; the size comes from the resident geometry store. The controls are
+    // made at first use or show.
     explicit TFrmMsg(QWidget* parent = nullptr);
 
     void ShowReminder(const QStringList& lines) override;
 
-    QPlainTextEdit* Memo1() const { return Memo1_; }
-    QPushButton* CmdExit() const { return CmdExit_; }
+    QPlainTextEdit* Memo1();
+    QPushButton* CmdExit();
+    void setVisible(bool visible) override;
 
     void CmdExitClick();
 
@@ -30,9 +32,10 @@ protected:
 
 private:
     void FormCreate();
+    void BuildControls();
 
-    QPlainTextEdit* Memo1_;
-    QPushButton* CmdExit_;
+    QPlainTextEdit* Memo1_ = nullptr;
+    QPushButton* CmdExit_ = nullptr;
     // The text box starts out holding one empty line; "Ok" empties it completely.
     bool leadingEmptyLine_ = true;
 };

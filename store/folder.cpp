@@ -26,9 +26,10 @@ bool InitReminderFolder()
     g_reminderFolder = DataHome() + QStringLiteral("/Velmaro");
     if (QFileInfo(g_reminderFolder).isDir())
         return true;
-    // A new account may not have its data folder yet; it is made as the XDG rules allow.
+    // A new account may not have its data folder yet; it is made private, as the XDG
+    // rules ask, so no one else can swap the reminder folder under it.
     const QString parent = QFileInfo(g_reminderFolder).absolutePath();
-    if (!QFileInfo(parent).isDir() && !QDir().mkpath(parent))
+    if (!QFileInfo(parent).isDir() && !MakePrivateFolders(parent))
         return false;
     // Reminders are private: the folder is readable by its owner only.
     return ::mkdir(QFile::encodeName(g_reminderFolder).constData(), 0700) == 0 ||

@@ -43,7 +43,7 @@ depends=$(field Depends)
 echo "Depends: $depends"
 dep_names=$(echo "$depends" | tr ',' '\n' | sed 's/(.*)//; s/|.*//; s/[[:space:]]//g' | grep -v '^$')
 has_dep() { echo "$dep_names" | grep -qxF "$1"; }
-wanted=(libqt6svg6 qt6-speech-speechd-plugin xdg-utils)
+wanted=(qt6-speech-speechd-plugin xdg-utils)
 if [ -z "${skip_reason:-}" ]; then
   # The libraries the programs link, found by dpkg-shlibdeps.
   wanted+=(libqt6core6 libqt6gui6 libqt6widgets6 libqt6texttospeech6 libc6 libstdc++6)

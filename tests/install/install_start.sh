@@ -4,8 +4,8 @@
 # registers that scheduler (not the command's link, not the build tree) for log-in.
 . "$(dirname "$0")/common.sh"
 
-# The scheduler's presence marker is a per-user abstract socket: a private network
-# namespace keeps it apart from a scheduler of the user or of other tests.
+# The scheduler's presence marker lives in the run's own runtime folder; a private network
+# namespace also keeps the desktop's session services of the user out of the run.
 if [ -z "${NELVORA_IN_NETNS:-}" ]; then
   for how in "-n" "-rn"; do
     if unshare $how true 2>/dev/null; then

@@ -59,7 +59,12 @@ TEST_F(SchedulerTest, MessageWindowIsBuiltHiddenWithItsControls)
     EXPECT_EQ(frm->objectName(), QStringLiteral("FrmMsg"));
     EXPECT_EQ(frm->windowTitle(), QStringLiteral("Nelvora Reminder"));
     EXPECT_EQ(frm->size(), QSize(477, 240));
-    EXPECT_EQ(frm->findChild<QPlainTextEdit*>(QStringLiteral("Memo1")), frm->Memo1());
+    // The controls come with the first show, however it is asked for.
+    frm->show();
+    auto* memo = frm->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_TRUE(memo->isVisible());
+    EXPECT_EQ(memo, frm->Memo1());
     auto* ok = frm->findChild<QPushButton*>(QStringLiteral("CmdExit"));
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), QStringLiteral("Ok"));

@@ -2,6 +2,7 @@
 // flow's three outcomes must be told apart.
 
 #include "autostart.h"
+#include "folder.h"
 #include "tempenv.h"
 
 #include <QDir>
@@ -10,6 +11,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -180,4 +184,76 @@ TEST(AutostartEntry, EntryThatCannotBeDeletedReportsFailure)
     EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
     EXPECT_FALSE(RemoveAutostartEntry());
     EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
+}
+
+namespace {
+
+mode_t ModeOf(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+// A first start in a new account: only HOME is set, nothing under it exists yet, and
+// the umask lets everyone write.
+class FreshHome {
+public:
+    FreshHome()
+        : oldHome_(qgetenv("HOME")), oldData_(qgetenv("XDG_DATA_HOME")),
+          oldConfig_(qgetenv("XDG_CONFIG_HOME")), oldUmask_(::umask(0))
+    {
+        qputenv("HOME", QFile::encodeName(Home()));
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    ~FreshHome()
+    {
+        ::umask(oldUmask_);
+        qputenv("HOME", oldHome_);
+        for (const auto& [name, value] : {std::pair{"XDG_DATA_HOME", oldData_},
+                                          std::pair{"XDG_CONFIG_HOME", oldConfig_}}) {
+            if (value.isEmpty())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    }
+    QString Home() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldHome_, oldData_, oldConfig_;
+    mode_t oldUmask_;
+};
+
+} // namespace
+
+TEST(PrivateFolders, FreshStartUnderUmask000MakesEverythingOwnerOnly)
+{
+    FreshHome fresh;
+    const QString home = fresh.Home();
+    ASSERT_EQ(::chmod(QFile::encodeName(home).constData(), 0755), 0);
+    ASSERT_TRUE(InitReminderFolder());
+    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    for (const char* folder : {"/.local", "/.local/share", "/.local/share/Velmaro", "/.config",
+                               "/.config/autostart"})
+        EXPECT_EQ(ModeOf(home + QLatin1String(folder)), 0700u) << folder;
+    const QString entry = home + QStringLiteral("/.config/autostart/Nelvora.desktop");
+    EXPECT_EQ(ModeOf(entry), 0644u);
+    // What was there before is the user's: the home folder keeps its mode.
+    EXPECT_EQ(ModeOf(home), 0755u);
+
+    // An entry left writable by others (an older version, a hand edit) is closed when
+    // it is written again.
+    ASSERT_EQ(::chmod(QFile::encodeName(entry).constData(), 0666), 0);
+    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    EXPECT_EQ(ModeOf(entry), 0644u);
+}
+
+TEST(PrivateFolders, DisableFlowLookMakesTheAutostartFolderPrivate)
+{
+    FreshHome fresh;
+    EXPECT_EQ(ReadAutostartState(), AutostartState::Absent);
+    EXPECT_EQ(ModeOf(fresh.Home() + QStringLiteral("/.config")), 0700u);
+    EXPECT_EQ(ModeOf(fresh.Home() + QStringLiteral("/.config/autostart")), 0700u);
 }
