@@ -70,6 +70,49 @@ TEST(KeyboardFlow, ReusedPagesOpenOnTheirChosenOptionOrFirstBox)
     f.ExpectKeys("Swim", "Date.Ck=1;Days.Ck=0;Date.Hr=1;SayTime.Ck=0;SayDay.Ck=1");
 }
 
+// The date kind: time fields, the calendar's next month by Page Down (the month arrows
+// are pictures the keyboard cannot reach) and the repeat box.
+TEST(KeyboardFlow, DateReminderWithKeysOnly)
+{
+    FlowFixture f;
+    f.Start();
+    const QDate nextMonth = QDate::currentDate().addMonths(1);
+    QString calendarTitle;
+    FlowScript script("Dentist");
+    script.when = [&](TFrmWhen& page) {
+        // Back from the date option: "Continue", "Example", the repeat box, the calendar,
+        // the minute and the hour.
+        Presses(&page, Qt::Key_Backtab, 6);
+        EXPECT_EQ(Focused(&page), "SpinSDHour");
+        Press(&page, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(page.focusWidget(), "9");
+        Press(&page, Qt::Key_Tab);
+        Press(&page, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(page.focusWidget(), "10");
+        Press(&page, Qt::Key_Tab);
+        Press(&page, Qt::Key_PageDown);
+        calendarTitle = page.LblCalendar->text();
+        Press(&page, Qt::Key_Tab);
+        Press(&page, Qt::Key_Space); // the repeat box
+        Presses(&page, Qt::Key_Tab, 2);
+        EXPECT_EQ(Focused(&page), "CmdNext");
+        Press(&page, Qt::Key_Space);
+    };
+    script.what = [](TFrmWhatType& page) {
+        Press(&page, Qt::Key_Space);
+        Press(&page, Qt::Key_Return);
+    };
+    EXPECT_EQ(f.Create(script), kAllCreatePages);
+    EXPECT_TRUE(calendarTitle.endsWith(QString::number(nextMonth.day()) + "   " +
+                                       QString::number(nextMonth.year())))
+        << calendarTitle.toStdString();
+    f.ExpectKeys("Dentist", "Date.Ck=1;Date.Year=" + QString::number(nextMonth.year()) +
+                                ";Date.Month=" + QString::number(nextMonth.month()) +
+                                ";Date.Day=" + QString::number(nextMonth.day()) +
+                                ";Date.Hr=9;Date.Min=10;Date.Repeat=1;SayTime.Ck=1");
+    EXPECT_TRUE(f.messages.Texts().value(0).startsWith("New reminder (Dentist)"));
+}
+
 // Create a monthly reminder, go back from a second create, modify it and delete it,
 // every step a key.
 TEST(KeyboardFlow, CreateGoBackModifyAndDeleteWithKeysOnly)
