@@ -17,8 +17,6 @@ namespace {
 const char* const kNoNameText =
     "You did not enter any name for your new reminder. To create a new reminder, simply enter "
     "any name you wish to call it.";
-const char* const kEmptyListText =
-    "This list is currently empty. Use the \"Create\" button to add some reminders to your list.";
 
 } // namespace
 
@@ -29,6 +27,12 @@ void TFrmFirst::CmdAddClick()
         TFrmName FrmName(env_.messages, this);
         FrmName.exec();
         const QString name = FrmName.Edit1->text();
+        // Closed by its close box, the dialog let a refused name through: it would name a
+        // file outside the reminder folder, and the user is told why it is not taken.
+        if (NameRefused(name)) {
+            env_.messages.Notice(QString::fromLatin1(kNameRefusedText));
+            return;
+        }
         if (IsBlankText(name)) {
             env_.messages.Notice(QString::fromLatin1(kNoNameText));
             return;

@@ -1,14 +1,13 @@
 #include "frmabout.h"
 
 #include "frmfirst.h"
+#include "windowparts.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 TFrmabout::TFrmabout(QWidget* parent)
@@ -79,7 +78,6 @@ void TFrmabout::showEvent(QShowEvent* event)
 {
     // Centred on the screen, not over the main window.
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }

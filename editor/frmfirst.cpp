@@ -10,6 +10,7 @@
 #include "reminder.h"
 #include "shell.h"
 #include "summary.h"
+#include "windowparts.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
@@ -17,12 +18,10 @@
 #include <QFile>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -30,6 +29,9 @@
 
 const char* const kSupportAddress = "support@nelvora.example";
 const char* const kDownloadsAddress = "https://www.nelvora.example/downloads";
+const char* const kEmptyListText =
+    "This list is currently empty. Use the \"Create\" button to add some reminders to "
+    "your list.";
 
 namespace {
 
@@ -37,20 +39,6 @@ const char* const kWindowName = "FrmFirst";
 const char* const kResidentExecutable = "Velmaro";
 constexpr int kDesignWidth = 498;
 constexpr int kDesignHeight = 451;
-
-const char* const kEmptyListNotice =
-    "This list is currently empty. Use the \"Create\" button to add some reminders to "
-    "your list.";
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
-                        const char* hint)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    if (hint)
-        button->setToolTip(QString::fromLatin1(hint));
-    return button;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, bool bold, bool underline)
 {
@@ -96,8 +84,9 @@ TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(s
     BuildControls();
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
+    // Keys reach the reminders first: arrows pick one, Tab goes on to the buttons.
+    ListBox1->setFocus();
 }
 
 TFrmFirst::~TFrmFirst() = default;
@@ -294,7 +283,7 @@ void TFrmFirst::ListBox1Click()
 void TFrmFirst::CmdDelClick()
 {
     if (ListBox1->count() == 0) {
-        env_.messages.Notice(QString::fromLatin1(kEmptyListNotice));
+        env_.messages.Notice(QString::fromLatin1(kEmptyListText));
         return;
     }
     const int row = ListBox1->currentRow();

@@ -21,6 +21,8 @@ class TFrmWhatType;
 // The maker's addresses (reserved example domain).
 extern const char* const kSupportAddress;
 extern const char* const kDownloadsAddress;
+// Modify and Delete on an empty list.
+extern const char* const kEmptyListText;
 
 // What the window reaches outside itself; tests replace every part.
 struct FrmFirstEnv {

@@ -3,13 +3,12 @@
 #include "actionchecks.h"
 #include "messageprompt.h"
 #include "messages.h"
+#include "windowparts.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -65,19 +64,8 @@ void TFrmName::BitBtn1Click()
     accept();
 }
 
-void TFrmName::reject()
-{
-    if (NameRefused(Edit1->text()))
-        Edit1->clear();
-    QDialog::reject();
-}
-
 void TFrmName::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The name dialog: the first step of creating a reminder. It has no cancel button; the
-// create flow reads Edit1 however the dialog was closed.
+// create flow reads Edit1 however the dialog was closed. The close box and Escape skip the
+// name check, so the flow runs it again before it takes the name.
 
 #include <QDialog>
 
@@ -20,9 +21,6 @@ public:
 
 public Q_SLOTS:
     void BitBtn1Click();
-    // The close box and Escape: the name check is not run, but a refused name is
-    // emptied, so it can never become a file name outside the reminder folder.
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;

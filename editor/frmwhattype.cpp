@@ -5,6 +5,7 @@
 #include "messageprompt.h"
 #include "messages.h"
 #include "reminder.h"
+#include "windowparts.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextLayout>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -40,13 +40,6 @@ QCheckBox* MakeBox(QWidget* parent, const char* name, const char* caption)
     auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
     box->setObjectName(QString::fromLatin1(name));
     return box;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
 }
 
 // Paths and typed messages often hold words longer than the page is wide: they wrap
@@ -183,11 +176,8 @@ QString QtFileChooser::ChooseFile(const QString& title, const QString& filter)
     const QStringList filters = filter.split(QStringLiteral(";;"));
     dialog->setNameFilters(filters);
     dialog->selectNameFilter(filters.value(0));
-    if (QWidget* over = QApplication::activeWindow()) {
-        QRect frame = dialog->frameGeometry();
-        frame.moveCenter(over->frameGeometry().center());
-        dialog->move(frame.topLeft());
-    }
+    if (QWidget* over = QApplication::activeWindow())
+        CentreIn(dialog.get(), over->frameGeometry());
     if (dialog->exec() != QDialog::Accepted)
         return {};
     return dialog->selectedFiles().value(0);
@@ -219,14 +209,14 @@ TFrmWhatType::TFrmWhatType(IMessages& messages, IFileChooser& chooser, ITextProm
     ChkSayTime = MakeBox(GroupBox1, "ChkSayTime", "Say the time out loud");
     ChkSayDay = MakeBox(GroupBox1, "ChkSayDay", "Say the day of the week out loud");
     CHkPlayMP3 = MakeBox(GroupBox1, "CHkPlayMP3", "Play any MP3 or audio file");
-    BitBtn6 = MakeButton(GroupBox1, "BitBtn6", "Select Any Sound File");
-    BitBtn6->setToolTip(
-        QStringLiteral("When checkbox checked, click here to select an MP3 or sound file to play"));
+    BitBtn6 = MakeButton(GroupBox1, "BitBtn6", "Select Any Sound File",
+                         "When checkbox checked, click here to select an MP3 or sound file to "
+                         "play");
     LblMP3 = MakeValueLabel(GroupBox1, "LblMP3");
     ChkDisplay = MakeBox(GroupBox1, "ChkDisplay", "Display the message on the screen");
     ChkSayMsg = MakeBox(GroupBox1, "ChkSayMsg", "Say the message out loud");
-    BitBtn5 = MakeButton(GroupBox1, "BitBtn5", "Type Your Own Message");
-    BitBtn5->setToolTip(QStringLiteral("Click to enter a message reminder for display"));
+    BitBtn5 = MakeButton(GroupBox1, "BitBtn5", "Type Your Own Message",
+                         "Click to enter a message reminder for display");
     LblMsg = MakeValueLabel(GroupBox1, "LblMsg");
     ChkOpen = MakeBox(GroupBox1, "ChkOpen", "Open any video, program, document, or file");
     CmdSelectOpen = MakeButton(GroupBox1, "CmdSelectOpen", "Run Any Video or Program");
@@ -274,7 +264,6 @@ TFrmWhatType::TFrmWhatType(IMessages& messages, IFileChooser& chooser, ITextProm
     connect(CmdDone, &QPushButton::clicked, this, &TFrmWhatType::CmdDoneClick);
     connect(BitBtn2, &QPushButton::clicked, this, &TFrmWhatType::BitBtn1Click);
 
-    ChkSayTime->setFocus();
     resize(kDefaultWidth, kDefaultHeight);
     const QString section = QString::fromLatin1(kWindowName);
     if (const int w = ReadFormWidth(section); w > 0)
@@ -393,10 +382,9 @@ void TFrmWhatType::keyPressEvent(QKeyEvent* event)
 
 void TFrmWhatType::showEvent(QShowEvent* event)
 {
+    // The page is reused: without this the focus would stay where the last edit left it.
+    if (!event->spontaneous())
+        ChkSayTime->setFocus(Qt::OtherFocusReason);
     QDialog::showEvent(event);
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
 }

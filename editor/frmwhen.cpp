@@ -5,6 +5,7 @@
 #include "reminder.h"
 #include "spinfield.h"
 #include "whentexts.h"
+#include "windowparts.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -12,8 +13,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace {
 constexpr const char* kWindowName = "FrmWhen";
@@ -27,6 +28,10 @@ TFrmWhen::TFrmWhen(IMessages& messages, QWidget* parent)
     setModal(true);
     Paint(this, kPageColour);
     BuildPage();
+    // Enter in a field must not press whichever button happens to come first, least of
+    // all "Go Back", which throws the edit away; Space presses the focused button.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     SetTabOrder();
     FormCreate();
 }
@@ -318,11 +323,19 @@ void TFrmWhen::keyPressEvent(QKeyEvent* event)
 
 void TFrmWhen::showEvent(QShowEvent* event)
 {
+    // The page is reused: left where the last edit put it, the focus could sit in another
+    // option's field, and every key typed there would raise the wrong-option box.
+    if (!event->spontaneous())
+        FocusChosenOption();
     QDialog::showEvent(event);
-    const QScreen* shown = screen();
-    if (shown) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->availableGeometry().center());
-        move(frame.topLeft());
+    CentreOnScreen(this);
+}
+
+void TFrmWhen::FocusChosenOption()
+{
+    for (QRadioButton* option : {RadDate, RadDays, RadMonthly}) {
+        if (option->isChecked())
+            return option->setFocus(Qt::OtherFocusReason);
     }
+    RadDate->setFocus(Qt::OtherFocusReason);
 }

@@ -128,6 +128,8 @@ private:
     void SetTabOrder();
     void FormCreate();
     void FormCloseQuery();
+    // The selected option, or the first when none is.
+    void FocusChosenOption();
 
     void SetTimeLabels(int hour, int minute, QLabel* label24, QLabel* label12);
     void SetDateLabels();

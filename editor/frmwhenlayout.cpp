@@ -3,6 +3,7 @@
 
 #include "spinfield.h"
 #include "whentexts.h"
+#include "windowparts.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
@@ -47,15 +48,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QColor& colour, bool 
 QLabel* Caption(QWidget* parent, const char* text)
 {
     return new QLabel(QString::fromLatin1(text), parent);
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption)
-{
-    auto* button = Named(new QPushButton(QString::fromLatin1(caption), parent), name);
-    // Enter in a field must not press whichever button happens to come first, least of
-    // all "Go Back", which throws the edit away.
-    button->setAutoDefault(false);
-    return button;
 }
 
 TSpinField* MakeSpin(QWidget* parent, const char* name, int minimum, int maximum, int start)

@@ -3,7 +3,6 @@
 #include "flows_fixture.h"
 
 #include "reminder.h"
-#include "summary.h"
 
 #include <QCalendarWidget>
 #include <QFileInfo>
@@ -19,8 +18,17 @@ const QString kSavedAt = "LastProc.YR=2026;LastProc.MO=5;LastProc.DY=17;LastProc
 // Listed before the create, so the summary must change to the new reminder.
 const QByteArray kAlpha = "[Days]\nCk=1\nMon=1\nHr=6\nMin=0\n[SayTime]\nCk=1\n";
 
-// Appended and selected, announced, its summary on the panel, the name dialog gone.
-void ExpectListedAndAnnounced(FlowFixture& f, const QString& name, const QStringList& before)
+// The when line of a reminder dated on the calendar's start date, today.
+QString TodayLine()
+{
+    const QDate today = QDate::currentDate();
+    return "Date : " + QString::number(today.month()) + "/" + QString::number(today.day());
+}
+
+// Appended and selected, announced, its summary (when, time and features lines) on the
+// panel, the name dialog gone.
+void ExpectListedAndAnnounced(FlowFixture& f, const QString& name, const QStringList& before,
+                              const QStringList& summary)
 {
     EXPECT_EQ(f.Entries(), before + QStringList{name});
     EXPECT_EQ(f.window->ListBox1->currentRow(), before.size());
@@ -28,9 +36,9 @@ void ExpectListedAndAnnounced(FlowFixture& f, const QString& name, const QString
                            ") was successfully created. It will now show in your list.";
     EXPECT_EQ(f.messages.shown, (QList<ShownMessage>{{"notice", notice}}));
     EXPECT_EQ(f.window->Label1->text(), name);
-    const ReminderSummaryTexts want = ReminderSummary(ReadReminderSummary(f.Path(name)));
-    EXPECT_EQ(f.window->Label4->text() + f.window->Label3->text() + f.window->Label6->text(),
-              want.Label4 + want.Label3 + want.Label6);
+    EXPECT_EQ((QStringList{f.window->Label4->text(), f.window->Label3->text(),
+                           f.window->Label6->text()}),
+              summary);
     EXPECT_TRUE(f.window->findChildren<TFrmName*>().isEmpty());
 }
 
@@ -60,7 +68,9 @@ TEST(CreateFlow, SpecificDateReminder)
     };
     EXPECT_EQ(f.Create(script), kAllCreatePages);
 
-    ExpectListedAndAnnounced(f, "Dentist", {"Alpha"});
+    ExpectListedAndAnnounced(f, "Dentist", {"Alpha"},
+                             {"Date : 8/3", "9:05 AM  (Military Time : 9:05)",
+                              "Displays message. Says message. Message: Dentist at nine"});
     EXPECT_TRUE(selectedAtNotice);
     f.ExpectKeys("Dentist", kSavedAt + "Date.Ck=1;Date.Year=2027;Date.Month=8;Date.Day=3;"
                                        "Date.Hr=9;Date.Min=5;Date.Repeat=1;Days.Ck=0;"
@@ -90,7 +100,8 @@ TEST(CreateFlow, WeekdayReminder)
     };
     EXPECT_EQ(f.Create(script), kAllCreatePages);
 
-    ExpectListedAndAnnounced(f, "Standup", {"Alpha"});
+    ExpectListedAndAnnounced(f, "Standup", {"Alpha"},
+                             {"Mon Wed Fri ", "7:30 AM  (Military Time : 7:30)", "Plays MP3. "});
     f.ExpectKeys("Standup", kSavedAt + "Date.Ck=0;Date.Year=<absent>;Days.Ck=1;Days.Mon=1;"
                                        "Days.Tue=0;Days.Wed=1;Days.Thu=0;Days.Fri=1;Days.Sat=0;"
                                        "Days.Sun=0;Days.Year=2005;Days.Month=1;Days.Day=1;"
@@ -114,7 +125,9 @@ TEST(CreateFlow, MonthlyReminderStartsInTheFirstMonthAfterTheSave)
     };
     EXPECT_EQ(f.Create(script), kAllCreatePages);
 
-    ExpectListedAndAnnounced(f, "Rent", {"Alpha"});
+    ExpectListedAndAnnounced(f, "Rent", {"Alpha"},
+                             {"Day #5 every month.", "8:30 AM  (Military Time : 8:30)",
+                              "Says time. "});
     // The 5th of December has passed at the save: January of the next year comes first.
     f.ExpectKeys("Rent", "LastProc.YR=2026;LastProc.MO=12;LastProc.DY=20;LastProc.HR=10;"
                          "LastProc.MN=0;Date.Ck=0;Days.Ck=0;Monthly.Ck=1;Monthly.Year=2027;"
@@ -142,15 +155,43 @@ TEST(CreateFlow, NameChecks)
     // The comparison is case-sensitive.
     f.messages.shown.clear();
     EXPECT_EQ(f.Create(FlowScript("gym")), kAllCreatePages);
-    ExpectListedAndAnnounced(f, "gym", {"Gym"});
+    const QStringList startValues{TodayLine(), "1:00 AM  (Military Time : 1:00)", "Says time. "};
+    ExpectListedAndAnnounced(f, "gym", {"Gym"}, startValues);
     EXPECT_EQ(ReadAll(f.Path("Gym")), kAlpha);
 
     // Outer blanks are kept, in the entry and in the file name.
     f.messages.shown.clear();
     EXPECT_EQ(f.Create(FlowScript("  Walk ")), kAllCreatePages);
-    ExpectListedAndAnnounced(f, "  Walk ", {"Gym", "gym"});
+    ExpectListedAndAnnounced(f, "  Walk ", {"Gym", "gym"}, startValues);
     EXPECT_TRUE(QFileInfo::exists(f.xdg.Folder() + "/  Walk .ini"));
     EXPECT_FALSE(QFileInfo::exists(f.xdg.Folder() + "/Walk.ini"));
+}
+
+// The close box skips the dialog's own check: the flow refuses the name with the check's
+// notice, never the no-name one, and no file outside the folder is made.
+TEST(CreateFlow, RefusedNameLeftByTheCloseBoxGetsTheNameNotice)
+{
+    FlowFixture f;
+    f.Start();
+    const QString nameNotice = "Please do not enter a \".\", \":\", or \"/\" in the name";
+    for (const QString& typed : {QStringLiteral("Mr. Kelmos"), QStringLiteral("../x"),
+                                 QStringLiteral("9:30")}) {
+        FlowScript script(typed);
+        script.closeNameBox = true;
+        f.messages.shown.clear();
+        EXPECT_EQ(f.Create(script), QStringList{"FrmName"}) << typed.toStdString();
+        EXPECT_EQ(f.messages.Texts(), QStringList{nameNotice}) << typed.toStdString();
+    }
+    EXPECT_TRUE(f.Entries().isEmpty());
+    EXPECT_TRUE(QDir(f.xdg.DataHome()).entryList(QStringList{"*.ini"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(f.xdg.Folder()).entryList(QDir::Files).isEmpty());
+
+    // A good name closed the same way goes on as "Ok" does.
+    FlowScript good("Kelmos");
+    good.closeNameBox = true;
+    f.messages.shown.clear();
+    EXPECT_EQ(f.Create(good), kAllCreatePages);
+    EXPECT_EQ(f.Entries(), QStringList{"Kelmos"});
 }
 
 TEST(CreateFlow, GoBackOnEitherPageAbandonsTheCreate)
@@ -187,7 +228,7 @@ TEST(CreateFlow, CloseBoxesGoOnAndSkipTheDoneChecks)
     script.what = [](TFrmWhatType& page) { page.close(); };
     EXPECT_EQ(f.Create(script), kAllCreatePages);
 
-    ExpectListedAndAnnounced(f, "Quiet", {});
+    ExpectListedAndAnnounced(f, "Quiet", {}, {TodayLine(), "1:00 AM  (Military Time : 1:00)", ""});
     f.ExpectKeys("Quiet", "Date.Ck=1;SayTime.Ck=0;SayDay.Ck=0;PlayMP3.Ck=0;Display.Ck=0;"
                           "SayMsg.Ck=0;Open.Ck=0;Reminder.Msg=");
 }

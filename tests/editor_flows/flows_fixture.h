@@ -50,6 +50,7 @@ inline void TypeInto(TSpinField* field, int value)
 struct FlowScript {
     explicit FlowScript(QString typed = {}) : name(std::move(typed)) {}
     QString name;
+    bool closeNameBox = false; // the name dialog's close box rather than its "Ok"
     std::function<void(TFrmWhen&)> when = [](TFrmWhen& page) { Click(page.CmdNext); };
     // Done passes only with a box ticked.
     std::function<void(TFrmWhatType&)> what = [](TFrmWhatType& page) {
@@ -125,7 +126,10 @@ struct FlowFixture {
                 shown << modal->objectName();
                 if (auto* name = qobject_cast<TFrmName*>(modal)) {
                     QTest::keyClicks(name->Edit1, script.name);
-                    Click(name->BitBtn1);
+                    if (script.closeNameBox)
+                        name->close();
+                    else
+                        Click(name->BitBtn1);
                 } else if (auto* when = qobject_cast<TFrmWhen*>(modal)) {
                     script.when(*when);
                 } else if (auto* what = qobject_cast<TFrmWhatType*>(modal)) {

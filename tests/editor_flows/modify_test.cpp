@@ -2,7 +2,6 @@
 #include "flows_fixture.h"
 
 #include "reminder.h"
-#include "summary.h"
 
 #include <QCalendarWidget>
 #include <QFile>
@@ -63,9 +62,48 @@ TEST(ModifyFlow, DateReminderBecomesWeekdayReminder)
                             "Reminder.Msg=Bring the card");
     const TReminder reread = LoadReminder(f.Path("Dentist"));
     EXPECT_TRUE(!reread.Date.Ck && reread.Days.Ck);
-    const ReminderSummaryTexts want = ReminderSummary(ReadReminderSummary(f.Path("Dentist")));
-    EXPECT_EQ(f.window->Label4->text() + f.window->Label3->text(), want.Label4 + want.Label3)
+    EXPECT_EQ((QStringList{f.window->Label4->text(), f.window->Label3->text(),
+                           f.window->Label2->text()}),
+              (QStringList{"Tue Thu ", "6:45 PM  (Military Time : 18:45)", ""}))
         << "the summary shows the weekdays";
+}
+
+// A one-time reminder stays one-time through a modify, even right after a yearly one
+// left the repeat box ticked on the page.
+TEST(ModifyFlow, OneTimeReminderStaysOneTime)
+{
+    FlowFixture f;
+    f.PutReminder("Dentist", kDentist);
+    QByteArray once = kDentist;
+    once.replace("Repeat=1", "Repeat=0");
+    once.replace("Msg=Bring the card", "Msg=Once only");
+    f.PutReminder("Once", once);
+    f.Start();
+
+    const auto modify = [&](const QString& name, bool& repeatLoaded) {
+        f.window->ListBox1->setCurrentRow(f.Entries().indexOf(name));
+        FlowScript script;
+        script.when = [&](TFrmWhen& page) {
+            repeatLoaded = page.ChkRepeat->isChecked();
+            TypeInto(page.SpinSDMin, 10);
+            Click(page.CmdNext);
+        };
+        script.what = [](TFrmWhatType& page) { Click(page.CmdDone); };
+        return f.Modify(script);
+    };
+    bool yearlyLoaded = false, onceLoaded = true;
+    EXPECT_EQ(modify("Dentist", yearlyLoaded), (QStringList{"FrmWhen", "FrmWhatType"}));
+    EXPECT_EQ(modify("Once", onceLoaded), (QStringList{"FrmWhen", "FrmWhatType"}));
+    EXPECT_TRUE(yearlyLoaded);
+    EXPECT_FALSE(onceLoaded);
+
+    f.ExpectKeys("Dentist", "Date.Ck=1;Date.Repeat=1;Date.Min=10");
+    f.ExpectKeys("Once", "Date.Ck=1;Date.Year=2027;Date.Month=8;Date.Day=3;Date.Hr=9;"
+                         "Date.Min=10;Date.Repeat=0;Reminder.Msg=Once only");
+    EXPECT_EQ((QStringList{f.window->Label1->text(), f.window->Label4->text(),
+                           f.window->Label3->text(), f.window->Label2->text()}),
+              (QStringList{"Once", "Date : 8/3", "9:10 AM  (Military Time : 9:10)",
+                           "Will NOT repeat every year."}));
 }
 
 TEST(ModifyFlow, CreateAfterModifyStartsFromTheModifiedValues)

@@ -90,6 +90,7 @@ TEST(FrmFirstStart, MissingResidentOnlyNotices)
     EXPECT_TRUE(f.shell.calls.isEmpty());
     EXPECT_EQ(f.presenceChecks, 0);
     EXPECT_TRUE(w->isVisible()) << "the window opens normally";
+    EXPECT_EQ(w->focusWidget(), w->ListBox1) << "the notice does not move the first focus";
 }
 
 TEST(FrmFirstStart, ResidentPresentIsRegisteredAndStartedOnlyWhenNotRunning)
@@ -173,7 +174,8 @@ TEST(FrmFirstSummary, FirstEntrySelectedAtStartAndClicksShowEach)
     EXPECT_EQ(show(QStringLiteral("Idle")),
               (QStringList{"Idle", "***NOT ACTIVE***", "", "", "", "Reminder Features:",
                            "Message: Only text"}));
-    // Keyboard moves show the summary too.
+    // The keys start on the list, and its moves show the summary too.
+    EXPECT_EQ(w->focusWidget(), w->ListBox1);
     QTest::keyClick(w->ListBox1, Qt::Key_Home);
     EXPECT_EQ(w->Label1->text(), names.first());
 }

@@ -14,6 +14,8 @@ TEST(ReminderTimeText, TwelveHourAndMilitaryForms)
     } cases[] = {
         {0, 0, "12:00 AM  (Military Time : 0:00)"},
         {0, 7, "12:07 AM  (Military Time : 0:07)"},
+        {9, 10, "9:10 AM  (Military Time : 9:10)"},
+        {21, 10, "9:10 PM  (Military Time : 21:10)"},
         {9, 45, "9:45 AM  (Military Time : 9:45)"},
         {11, 59, "11:59 AM  (Military Time : 11:59)"},
         {12, 0, "12:00 PM  (Military Time : 12:00)"},

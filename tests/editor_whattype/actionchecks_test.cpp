@@ -1,12 +1,11 @@
 // The decisions behind "Done" and the name dialog, without a display.
 #include "actionchecks.h"
 #include "reminder.h"
+#include "texts.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString Text(const char* s) { return QString::fromLatin1(s); }
 
 TEST(DoneRefusal, NoBoxCheckedIsRefusedWhateverTheTexts)
 {
@@ -14,7 +13,7 @@ TEST(DoneRefusal, NoBoxCheckedIsRefusedWhateverTheTexts)
     r.Msg = QStringLiteral("hello");
     r.MP3File = QStringLiteral("/a.mp3");
     r.OpenFile = QStringLiteral("/b.pdf");
-    EXPECT_EQ(DoneRefusal(r), Text(kNoBoxCheckedText));
+    EXPECT_EQ(DoneRefusal(r), kNoBoxChecked);
 }
 
 TEST(DoneRefusal, ChecksRunInOrderAndTheFirstFailureWins)
@@ -23,11 +22,11 @@ TEST(DoneRefusal, ChecksRunInOrderAndTheFirstFailureWins)
     r.PlayMP3 = true;
     r.Display = true;
     r.Open = true;
-    EXPECT_EQ(DoneRefusal(r), Text(kNoAudioFileText));
+    EXPECT_EQ(DoneRefusal(r), kNoAudioFile);
     r.MP3File = QStringLiteral("/music/a.mp3");
-    EXPECT_EQ(DoneRefusal(r), Text(kNoMessageText));
+    EXPECT_EQ(DoneRefusal(r), kNoMessage);
     r.Msg = QStringLiteral("Call Kelmos");
-    EXPECT_EQ(DoneRefusal(r), Text(kNoOpenFileText));
+    EXPECT_EQ(DoneRefusal(r), kNoOpenFile);
     r.OpenFile = QStringLiteral("/docs/x.odt");
     EXPECT_EQ(DoneRefusal(r), std::nullopt);
 }
@@ -40,7 +39,7 @@ TEST(DoneRefusal, BlanksAndControlCharactersCountAsEmpty)
                                  QStringLiteral("\x01\x1f "), QString(QChar(0x7f))})
     {
         r.Msg = blank;
-        EXPECT_EQ(DoneRefusal(r), Text(kNoMessageText)) << blank.toStdString();
+        EXPECT_EQ(DoneRefusal(r), kNoMessage) << blank.toStdString();
     }
     r.Msg = QStringLiteral("  x  ");
     EXPECT_EQ(DoneRefusal(r), std::nullopt);

@@ -1,5 +1,4 @@
 // The action page driven as the user drives it, with scripted dialogs and prompt.
-#include "actionchecks.h"
 #include "fakes.h"
 #include "fakes_whattype.h"
 #include "folder.h"
@@ -8,6 +7,7 @@
 #include "profile.h"
 #include "reminder.h"
 #include "tempenv.h"
+#include "texts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -55,7 +55,7 @@ TEST_F(ActionPage, DoneRefusesWithoutAnyBoxAndStaysOpen)
 {
     Show();
     Click(page->CmdDone);
-    EXPECT_EQ(messages.Texts(), QStringList{QString::fromLatin1(kNoBoxCheckedText)});
+    EXPECT_EQ(messages.Texts(), QStringList{kNoBoxChecked});
     EXPECT_EQ(messages.shown.value(0).kind, QStringLiteral("notice"));
     EXPECT_TRUE(page->isVisible());
 }
@@ -67,17 +67,17 @@ TEST_F(ActionPage, DoneChecksAudioBeforeMessageBeforeOpen)
     page->ChkDisplay->click();
     page->ChkOpen->click();
     Click(page->CmdDone);
-    EXPECT_EQ(messages.Texts(), QStringList{QString::fromLatin1(kNoAudioFileText)});
+    EXPECT_EQ(messages.Texts(), QStringList{kNoAudioFile});
 
     chooser.answers = {QStringLiteral("/music/song.mp3")};
     Click(page->BitBtn6);
     Click(page->CmdDone);
-    EXPECT_EQ(messages.Texts().value(1), QString::fromLatin1(kNoMessageText));
+    EXPECT_EQ(messages.Texts().value(1), kNoMessage);
 
     prompt.answers = {QStringLiteral("Call Kelmos")};
     Click(page->BitBtn5);
     Click(page->CmdDone);
-    EXPECT_EQ(messages.Texts().value(2), QString::fromLatin1(kNoOpenFileText));
+    EXPECT_EQ(messages.Texts().value(2), kNoOpenFile);
     EXPECT_TRUE(page->isVisible());
     EXPECT_TRUE(page->ChkOpen->isChecked()) << "a refused Done keeps every value";
 
@@ -101,7 +101,7 @@ TEST_F(ActionPage, ChoosingAFileTicksItsBoxAndClearingTheBoxEmptiesThePath)
     EXPECT_TRUE(page->CHkPlayMP3->isChecked());
     EXPECT_EQ(page->LblMP3->text(), QStringLiteral("/music/a b.wav"));
     EXPECT_EQ(chooser.asked.value(0), QStringLiteral("Select Any Sound File|") +
-                                          QString::fromLatin1(kAudioFileFilter));
+                                          kAudioFilters.join(QStringLiteral(";;")));
 
     Click(page->CmdSelectOpen); // cancelled: nothing changes
     EXPECT_FALSE(page->ChkOpen->isChecked());
@@ -240,9 +240,14 @@ TEST_F(ActionPage, ApplySetsBoxesBeforeLabelsAndFillReturnsThemUnchanged)
 
 TEST_F(ActionPage, KeyboardOrderFollowsTheGroupThenDoneThenGoBack)
 {
+    // A use that ends elsewhere in the page; the next one still starts on the first box.
+    Show();
+    page->BitBtn2->setFocus();
+    Click(page->BitBtn2);
     Show();
     QApplication::setActiveWindow(page.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    EXPECT_EQ(QApplication::focusWidget(), page->ChkSayTime);
     page->ChkSayTime->setFocus();
     QStringList seen;
     for (int i = 0; i < 11; ++i) {
@@ -297,9 +302,9 @@ TEST_F(ActionPage, LineBreaksNeverReachTheLabelsOrTheFile)
     Click(page->BitBtn5);
     Click(page->BitBtn5);
     EXPECT_EQ(page->LblMsg->text(), QStringLiteral("first"));
-    EXPECT_EQ(messages.Texts(), QStringList({QString::fromLatin1(kPathLineBreakText),
-                                             QString::fromLatin1(kPathLineBreakText),
-                                             QString::fromLatin1(kMessageLineBreakText)}));
+    EXPECT_EQ(messages.Texts(), QStringList({kPathLineBreak,
+                                             kPathLineBreak,
+                                             kMessageLineBreak}));
 
     // What the page holds saves and loads back intact.
     TReminder r;

@@ -1,11 +1,11 @@
 // The real message prompt and file dialog, answered as a user would answer them.
-#include "actionchecks.h"
 #include "fakes.h"
 #include "fakes_whattype.h"
 #include "frmwhattype.h"
 #include "messageprompt.h"
 #include "modal.h"
 #include "tempenv.h"
+#include "texts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -71,7 +71,7 @@ TEST_F(RealDialogs, CancelLeavesASingleBlankThatDoneRefuses)
 
     page.ChkDisplay->click();
     QTest::mouseClick(page.CmdDone, Qt::LeftButton);
-    EXPECT_EQ(messages.Texts(), QStringList{QString::fromLatin1(kNoMessageText)});
+    EXPECT_EQ(messages.Texts(), QStringList{kNoMessage});
     EXPECT_TRUE(page.isVisible());
     page.close();
 }
@@ -108,7 +108,7 @@ TEST_F(RealDialogs, TypedNameOfAMissingFileIsTakenAndDoneAcceptsIt)
     page.open();
     QTest::mouseClick(page.BitBtn6, Qt::LeftButton);
     EXPECT_EQ(answer.handled(), 1);
-    EXPECT_EQ(filters, QString::fromLatin1(kAudioFileFilter).split(QStringLiteral(";;")));
+    EXPECT_EQ(filters, kAudioFilters);
     EXPECT_EQ(selectedFilter, filters.value(0));
     EXPECT_EQ(page.LblMP3->text(), missing);
     EXPECT_TRUE(page.CHkPlayMP3->isChecked());

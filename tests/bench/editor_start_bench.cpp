@@ -1,0 +1,71 @@
+// The editor's start as the program makes it, ended as soon as its main window has
+// painted once, so a whole-process timing reads "start to window shown". The reminders
+// are whatever lies in $XDG_DATA_HOME/Velmaro.
+//   bench_editor_start PROGRAM-FOLDER
+// PROGRAM-FOLDER holds a file "Velmaro"; the resident program counts as running, as it
+// does after log-in, so nothing is started.
+#include "clock.h"
+#include "frmfirst.h"
+#include "frmwhattype.h"
+#include "frmwhen.h"
+#include "messageprompt.h"
+#include "messages.h"
+#include "shell.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QListWidget>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Quits the event loop after the first paint of the watched window.
+class FirstPaint : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool seen_ = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s PROGRAM-FOLDER\n", argv[0]);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Nelvora"));
+    QtMessages messages;
+    LinuxShell shell;
+    SystemClock clock;
+    QtFileChooser chooser;
+    QtTextPrompt prompt;
+    QString folder = QString::fromLocal8Bit(argv[1]);
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return true; }, folder});
+    QApplication::setWindowIcon(FrmFirst.windowIcon());
+    auto* FrmWhen = new TFrmWhen(messages, &FrmFirst);
+    auto* FrmWhatType = new TFrmWhatType(messages, chooser, prompt, &FrmFirst);
+    FrmFirst.SetPages(FrmWhen, FrmWhatType);
+    FirstPaint painted;
+    FrmFirst.installEventFilter(&painted);
+    FrmFirst.show();
+    // A window that never paints must not hang a timing run.
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(3); });
+    const int result = app.exec();
+    std::printf("%d reminders listed\n", FrmFirst.ListBox1->count());
+    return result;
+}
