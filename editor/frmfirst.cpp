@@ -295,17 +295,12 @@ void TFrmFirst::CmdDelClick()
                                 QStringLiteral(". Click yes to confirm the delete.")))
         return;
 
-    const QString path = ReminderFileName(CurrentReminderName);
-    const QFileInfo file(path);
-    // A dangling link is still an entry of the folder and would be listed again.
-    if (file.exists() || file.isSymLink()) {
-        // Only a file is removed: a folder in its place stays, and so does its entry.
-        if (file.isDir() || !QFile::remove(path)) {
-            env_.messages.Notice(
-                QStringLiteral("This alert or reminder could not be deleted. Reboot and try "
-                               "again later in case the file is currently in use."));
-            return;
-        }
+    // Through the store, which finds a file whose name is not UTF-8 as the list showed it.
+    if (!DeleteReminderFile(ReminderFileName(CurrentReminderName))) {
+        env_.messages.Notice(
+            QStringLiteral("This alert or reminder could not be deleted. Reboot and try "
+                           "again later in case the file is currently in use."));
+        return;
     }
     {
         const QSignalBlocker block(ListBox1);

@@ -18,3 +18,8 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DNELVORA_SANITIZE=ON -DNELVOR
 cmake --build build-asan -j "$jobs"
 (cd build-asan && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
    ctest --output-on-failure -j "$jobs")
+
+# The private-profile layer under libFuzzer for one minute, built apart with clang.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNELVORA_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs" --target fuzz_profile
+tests/fuzz/run.sh build-fuzz 60

@@ -1,5 +1,6 @@
 #include "folder.h"
 
+#include "encoding.h"
 #include "folders.h"
 #include "profile.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -45,7 +47,7 @@ QStringList ReminderFolderEntries(const QString& folder)
     if (!dir)
         return names;
     while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
+        const QString name = DecodeFileName(entry->d_name);
         if (name == QLatin1String(".") || name == QLatin1String(".."))
             continue;
         if (name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
@@ -53,6 +55,20 @@ QStringList ReminderFolderEntries(const QString& folder)
     }
     ::closedir(dir);
     return names;
+}
+
+bool DeleteReminderFile(const QString& path)
+{
+    const QByteArray native = NativeFilePath(path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0)
+        return errno == ENOENT;
+    // Only a file is removed: a folder in its place, or a link to one, stays.
+    struct stat target {};
+    if (S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && ::stat(native.constData(), &target) == 0 &&
+                                S_ISDIR(target.st_mode)))
+        return false;
+    return ::unlink(native.constData()) == 0;
 }
 
 QStringList ListReminders()

@@ -18,8 +18,13 @@ bool InitReminderFolder();
 const QString& ReminderFolder();
 
 // Names of every entry of `folder` matching "*.ini" (any letter case, files and folders
-// alike), in the order the file system returns them.
+// alike), in the order the file system returns them. A name that is not UTF-8 is read as
+// Windows-1252, and NativeFilePath finds the same file again from it.
 QStringList ReminderFolderEntries(const QString& folder);
+
+// Removes the reminder file at `path`; a dangling link counts as one. True when nothing
+// is left there; false when a folder stands in its place or the file cannot be removed.
+bool DeleteReminderFile(const QString& path);
 
 // The names the editor lists: each entry with its first ".ini" removed, skipping those
 // whose upper-case form contains "VELMARO". File-system order, no sorting.

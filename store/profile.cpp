@@ -1,7 +1,9 @@
 #include "profile.h"
 
+#include "encoding.h"
+
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -9,6 +11,8 @@
 #include <functional>
 #include <cerrno>
 #include <climits>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -24,12 +28,6 @@ constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 const QByteArray kBom("\xEF\xBB\xBF");
 
-// Windows-1252 for 0x80..0x9F; the other bytes map to the same code point.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 enum class Encoding { Utf8, Cp1252 };
 
 struct Text {
@@ -41,15 +39,7 @@ struct Text {
 
 QString Decode(QByteArrayView bytes, Encoding encoding)
 {
-    if (encoding == Encoding::Utf8)
-        return QString::fromUtf8(bytes);
-    QString out;
-    out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        out += (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
-    return out;
+    return encoding == Encoding::Utf8 ? DecodeUtf8(bytes) : DecodeCp1252(bytes);
 }
 
 // Telling the encoding apart costs a full decode, so the decoded text is kept.
@@ -58,32 +48,17 @@ Text Classify(const QByteArray& raw)
     Text t;
     t.bom = raw.startsWith(kBom);
     t.body = t.bom ? raw.mid(kBom.size()) : raw;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Only the file's first mark is taken off; a second one is text, as it is to the
+    // line-by-line decoding of a write.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     // The decoder is lazy: only the conversion to a QString runs it and sets the error.
     t.decoded = decoder.decode(t.body);
     if (decoder.hasError()) {
         t.encoding = Encoding::Cp1252;
-        t.decoded = Decode(t.body, Encoding::Cp1252);
+        t.decoded = DecodeCp1252(t.body);
     }
     return t;
-}
-
-std::optional<QByteArray> EncodeCp1252(const QString& text)
-{
-    QByteArray out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out += static_cast<char>(u);
-            continue;
-        }
-        const auto* it = std::find(kCp1252High.begin(), kCp1252High.end(), u);
-        if (it == kCp1252High.end())
-            return std::nullopt;
-        out += static_cast<char>(0x80 + (it - kCp1252High.begin()));
-    }
-    return out;
 }
 
 // One line of the file as byte offsets: [start, contentEnd) is the text, [contentEnd, end)
@@ -161,10 +136,11 @@ QString Truncated(const QString& value)
     return value.left(n);
 }
 
-QByteArray ReadFileBytes(const QString& path, bool* ok)
+QByteArray ReadFileBytes(const QByteArray& native, bool* ok)
 {
     *ok = false;
-    const QByteArray native = QFile::encodeName(path);
+    if (native.contains('\0'))
+        return {};
     // O_NONBLOCK: a FIFO named like a reminder must not stall the reader.
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -203,6 +179,9 @@ bool ValidName(const QString& name)
 bool Writable(const ProfileKeyWrite& w)
 {
     if (!ValidName(w.section) || !ValidName(w.key))
+        return false;
+    // A lone surrogate has no bytes in either encoding and would not read back.
+    if (!w.section.isValidUtf16() || !w.key.isValidUtf16() || !w.value.isValidUtf16())
         return false;
     if (w.section.contains(QLatin1Char(']')))
         return false;
@@ -274,11 +253,45 @@ void ApplyOne(QByteArray& body, Encoding encoding, const ProfileKeyWrite& w,
     body.insert(after.end, insert);
 }
 
+QByteArray Encode(const QString& s, Encoding encoding)
+{
+    return encoding == Encoding::Utf8 ? s.toUtf8() : *EncodeCp1252(s);
+}
+
+bool HasHighBytes(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+QByteArray ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w)
+{
+    const Text text = Classify(original);
+    QByteArray body = text.body;
+    Encoding encoding = text.encoding;
+    // A file from the old program stays in its code page as long as the new text fits;
+    // otherwise the whole file moves to UTF-8 so that it never mixes two encodings.
+    if (encoding == Encoding::Cp1252 &&
+        (!EncodeCp1252(w.section) || !EncodeCp1252(w.key) || !EncodeCp1252(w.value))) {
+        body = text.decoded.toUtf8();
+        encoding = Encoding::Utf8;
+    }
+    QByteArray updated = body;
+    ApplyOne(updated, encoding, w, [encoding](const QString& s) { return Encode(s, encoding); });
+    // Replacing the last byte that was not UTF-8 would make the rest of the file read as
+    // UTF-8 and change its text ("\xC3\xA9" is two letters in the code page, one in
+    // UTF-8): such a file moves to UTF-8 as a whole.
+    if (encoding == Encoding::Cp1252 && HasHighBytes(updated) && IsUtf8(updated)) {
+        updated = text.decoded.toUtf8();
+        ApplyOne(updated, Encoding::Utf8, w, [](const QString& s) { return s.toUtf8(); });
+    }
+    return text.bom ? kBom + updated : updated;
+}
+
 struct DirLock {
     int fd = -1;
-    explicit DirLock(const QString& folder)
+    explicit DirLock(const QByteArray& folder)
     {
-        fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             return;
         while (::flock(fd, LOCK_EX) != 0) {
@@ -312,27 +325,95 @@ bool WriteAllFd(int fd, const QByteArray& bytes)
     return true;
 }
 
+// Temporary files are ".<file name>.tmp-" and six characters; the name never ends in
+// ".ini", so no one lists or scans it.
+const QByteArray kTempInfix(".tmp-");
+constexpr qsizetype kTempSuffixLength = 6;
+
+// A temporary file left by a killed writer is removed by a later writer once it is this old.
+constexpr qint64 kStaleTempSeconds = 10 * 60;
+
+bool IsTempName(QByteArrayView n)
+{
+    const qsizetype at = n.size() - kTempSuffixLength - kTempInfix.size();
+    if (!n.startsWith('.') || at < 5 || !n.sliced(at).startsWith(kTempInfix))
+        return false;
+    // Only what this store leaves: the temporary of an ".ini" file, in any letter case.
+    return qstrnicmp(n.data() + at - 4, ".ini", 4) == 0;
+}
+
+// Run with the folder locked. Every writer of this store holds that lock while its
+// temporary file exists, so one found now belongs to a writer that died; the age and the
+// file's own lock also keep away from a writer that did not take the folder lock.
+void RemoveStaleTemporaries(int dirFd)
+{
+    const qint64 now = ::time(nullptr);
+    const int scanFd = ::dup(dirFd);
+    if (scanFd < 0)
+        return;
+    DIR* dir = ::fdopendir(scanFd);
+    if (!dir) {
+        ::close(scanFd);
+        return;
+    }
+    ::rewinddir(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTempName(entry->d_name))
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || now - st.st_mtime < kStaleTempSeconds)
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 // Replaces the file through a temporary file in the same folder and a rename, so readers
 // and a killed writer only ever leave the old or the new content.
-bool ReplaceFile(const QString& path, const QByteArray& bytes, mode_t mode, int dirFd)
+bool ReplaceFile(const QByteArray& target, const QByteArray& bytes, mode_t mode, int dirFd)
 {
-    const QFileInfo info(path);
-    // The temporary name never ends in ".ini", so no one lists or scans it.
-    QByteArray tmpl = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                        info.fileName() + QStringLiteral(".tmp-XXXXXX"));
+    const qsizetype slash = target.lastIndexOf('/');
+    QByteArray tmpl = target.first(slash + 1) + '.' + target.sliced(slash + 1) + kTempInfix +
+                      QByteArray(kTempSuffixLength, 'X');
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
+    // Held while it is written, so a cleaner never takes a file still being written.
+    ::flock(fd, LOCK_EX | LOCK_NB);
     bool ok = ::fchmod(fd, mode) == 0 && WriteAllFd(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(tmpl.constData(), QFile::encodeName(path).constData()) == 0;
+        ok = ::rename(tmpl.constData(), target.constData()) == 0;
     if (!ok) {
         ::unlink(tmpl.constData());
         return false;
     }
     ::fsync(dirFd);
     return true;
+}
+
+// The file a write goes to, as an absolute native path: a link is followed to its target.
+std::optional<QByteArray> WriteTarget(const QString& path)
+{
+    QByteArray native = NativeFilePath(path);
+    if (native.isEmpty() || native.contains('\0'))
+        return std::nullopt;
+    if (!native.startsWith('/'))
+        native = QFile::encodeName(QDir::currentPath()) + '/' + native;
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (!::realpath(native.constData(), resolved))
+            return std::nullopt; // a dangling link
+        native = resolved;
+    }
+    return native;
 }
 
 } // namespace
@@ -383,7 +464,7 @@ std::optional<int> ParseProfileInteger(const QString& text)
 ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 {
     bool ok = false;
-    const QByteArray bytes = ReadFileBytes(path, &ok);
+    const QByteArray bytes = ReadFileBytes(NativeFilePath(path), &ok);
     return ok ? FromBytes(bytes) : ProfileSnapshot();
 }
 
@@ -441,6 +522,15 @@ const ProfileSnapshot::Section* ProfileSnapshot::FindSection(const QString& name
 
 bool ProfileSnapshot::HasSection(const QString& section) const { return FindSection(section); }
 
+std::vector<ProfileSnapshot::Entry> ProfileSnapshot::Entries() const
+{
+    std::vector<Entry> out;
+    for (const Section& s : sections_)
+        for (const Key& k : s.keys)
+            out.push_back({s.name, k.name, Truncated(k.value)});
+    return out;
+}
+
 std::optional<QString> ProfileSnapshot::Value(const QString& section, const QString& key) const
 {
     const Section* s = FindSection(section);
@@ -490,26 +580,12 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     for (const ProfileKeyWrite& w : writes)
         if (!Writable(w))
             return std::nullopt;
-
-    Text text = Classify(original);
-    // A file from the old program stays in its code page as long as the new text fits;
-    // otherwise the whole file moves to UTF-8 so that it never mixes two encodings.
-    if (text.encoding == Encoding::Cp1252) {
-        for (const ProfileKeyWrite& w : writes) {
-            if (!EncodeCp1252(w.section) || !EncodeCp1252(w.key) || !EncodeCp1252(w.value)) {
-                text.body = text.decoded.toUtf8();
-                text.encoding = Encoding::Utf8;
-                break;
-            }
-        }
-    }
-    const Encoding encoding = text.encoding;
-    const std::function<QByteArray(const QString&)> encode = [encoding](const QString& s) {
-        return encoding == Encoding::Utf8 ? s.toUtf8() : *EncodeCp1252(s);
-    };
+    // One write after the other, each judging the encoding afresh: an earlier write can
+    // change it, and a batch must give the bytes of the single writes.
+    QByteArray bytes = original;
     for (const ProfileKeyWrite& w : writes)
-        ApplyOne(text.body, encoding, w, encode);
-    return text.bom ? kBom + text.body : text.body;
+        bytes = ApplyWrite(bytes, w);
+    return bytes;
 }
 
 void WriteProfileString(const QString& path, const QString& section, const QString& key, const QString& value)
@@ -520,26 +596,26 @@ void WriteProfileString(const QString& path, const QString& section, const QStri
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes)
 {
     const StoreError failure(QStringLiteral("Unable to write to %1").arg(path));
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath();
-    if (target.isEmpty())
+    const std::optional<QByteArray> target = WriteTarget(path);
+    if (!target)
         throw failure;
-
-    DirLock lock(QFileInfo(target).absolutePath());
+    const qsizetype slash = target->lastIndexOf('/');
+    const QByteArray folder = slash == 0 ? QByteArray("/") : target->first(slash);
+    DirLock lock(folder);
     if (lock.fd < 0)
         throw failure;
+    RemoveStaleTemporaries(lock.fd);
 
     struct stat st {};
     QByteArray original;
     bool existed = false;
     mode_t mode = 0600;
-    const QByteArray native = QFile::encodeName(target);
-    if (::stat(native.constData(), &st) == 0) {
+    if (::stat(target->constData(), &st) == 0) {
         // The owner's write bit stands for the read-only attribute, also for root.
         if (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))
             throw failure;
         bool ok = false;
-        original = ReadFileBytes(target, &ok);
+        original = ReadFileBytes(*target, &ok);
         if (!ok)
             throw failure;
         mode = st.st_mode & 07777;
@@ -553,6 +629,6 @@ void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writ
         throw failure;
     if (existed && *updated == original)
         return;
-    if (!ReplaceFile(target, *updated, mode, lock.fd))
+    if (!ReplaceFile(*target, *updated, mode, lock.fd))
         throw failure;
 }

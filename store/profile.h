@@ -52,6 +52,15 @@ public:
 
     bool HasSection(const QString& section) const;
 
+    // Every key a lookup can find, section by section in file order, with its value as
+    // Value() returns it.
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+    std::vector<Entry> Entries() const;
+
 private:
     struct Key {
         QString name;  // trimmed, case kept

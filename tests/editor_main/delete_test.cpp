@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace {
 
 const QString kCannotDelete = QStringLiteral(
@@ -139,6 +142,32 @@ TEST(FrmFirstDelete, DanglingLinkIsRemovedWithItsEntry)
     EXPECT_EQ(f.w->ListBox1->count(), 0);
     EXPECT_FALSE(QFileInfo(f.File(QStringLiteral("Link"))).isSymLink())
         << "it would come back at the next start";
+}
+
+TEST(FrmFirstDelete, WindowsNamedReminderIsListedSummarisedAndDeleted)
+{
+    DeleteFixture f;
+    QDir().mkpath(f.xdg.Folder());
+    // Unpacked from an archive made on Windows: name and text in its code page.
+    const QByteArray native = QFile::encodeName(f.xdg.Folder()) + "/Caf\xE9.ini";
+    std::FILE* out = std::fopen(native.constData(), "wb");
+    ASSERT_TRUE(out);
+    const QByteArray body = "[Days]\r\nCk=1\r\nMon=1\r\nHr=7\r\nMin=30\r\n[Reminder]\r\nMsg=caf\xE9\r\n";
+    std::fwrite(body.constData(), 1, size_t(body.size()), out);
+    std::fclose(out);
+    f.Open();
+    ASSERT_EQ(f.before, QStringList{QString::fromUtf8("Café")});
+    EXPECT_EQ(f.w->Label1->text(), QString::fromUtf8("Café"));
+    EXPECT_EQ(f.w->Label5->text(), "This reminder occurs on:");
+    EXPECT_EQ(f.w->Label3->text(), "7:30 AM  (Military Time : 7:30)");
+    EXPECT_EQ(f.w->Label6->text(), QString::fromUtf8("Message: café"));
+
+    f.Delete(QString::fromUtf8("Café"), true);
+    EXPECT_EQ(f.messages.shown.size(), 1) << f.messages.Texts().join('|').toStdString();
+    EXPECT_EQ(f.w->ListBox1->count(), 0);
+    EXPECT_EQ(QDir(f.xdg.Folder()).entryList(QDir::Files | QDir::Hidden), QStringList())
+        << "the file itself is gone, and no UTF-8 named one was made";
+    ::unlink(native.constData()); // Qt could not name it to clean up after a failure
 }
 
 } // namespace

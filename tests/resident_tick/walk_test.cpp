@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <cstdio>
 #include <ctime>
 #include <unistd.h>
 
@@ -154,4 +155,31 @@ TEST_F(TickTest, RepeatedAutumnHourFiresOnce)
     TickEveryMinute(Utc(2026, 10, 24, 22, 0), Utc(2026, 10, 25, 4, 0));
     EXPECT_EQ(times, QStringList{"0230"});
     EXPECT_EQ(LastProc(QStringLiteral("Twice")), QStringLiteral("2026 10 25 23 59"));
+}
+
+TEST_F(TickTest, FileNamedInTheWindowsCodePageFires)
+{
+    // Unpacked from an archive made on Windows: the name is not UTF-8.
+    const QByteArray native = QFile::encodeName(xdg.Folder()) + "/Caf\xE9.ini";
+    QFile file;
+    std::FILE* out = std::fopen(native.constData(), "wb");
+    ASSERT_TRUE(out);
+    const QByteArray body = DaysIni(9, 0, QStringLiteral("Mon")) + MsgIni(QStringLiteral("coffee"));
+    std::fwrite(body.constData(), 1, size_t(body.size()), out);
+    std::fclose(out);
+
+    TickAt(2026, 6, 1, 9, 0);
+    EXPECT_EQ(actions.Messages(), QStringList{QStringLiteral("coffee")});
+    EXPECT_TRUE(messages.shown.isEmpty());
+    // Stamped in the same file, so it does not fire again that day.
+    TickAt(2026, 6, 1, 9, 1);
+    EXPECT_EQ(actions.fired.size(), 1);
+    EXPECT_EQ(ReminderFolderEntries(xdg.Folder()).size(), 1);
+    std::FILE* in = std::fopen(native.constData(), "rb");
+    ASSERT_TRUE(in);
+    ASSERT_TRUE(file.open(in, QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().endsWith("[LastProc]\nYR=2026\nMO=6\nDY=1\nHR=23\nMN=59\n"));
+    file.close();
+    std::fclose(in);
+    ::unlink(native.constData()); // Qt cannot name it to clean up the folder
 }

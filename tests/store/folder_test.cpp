@@ -1,10 +1,14 @@
 // The reminder folder, the editor's list and the geometry store.
 #include "storetest.h"
 
+#include "encoding.h"
+
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 TEST(ReminderFolderInit, CreatesAPrivateFolderWithItsParents)
 {
@@ -73,4 +77,83 @@ TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
     SetGeometryFile(File("missing/Velmaro6.ini"));
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
+}
+
+namespace {
+
+QByteArray ReadNative(const QByteArray& path)
+{
+    QFile f;
+    std::FILE* file = std::fopen(path.constData(), "rb");
+    if (!file || !f.open(file, QIODevice::ReadOnly))
+        return "<absent>";
+    const QByteArray bytes = f.readAll();
+    f.close();
+    std::fclose(file);
+    return bytes;
+}
+
+void WriteNative(const QByteArray& path, const QByteArray& bytes)
+{
+    std::FILE* file = std::fopen(path.constData(), "wb");
+    ASSERT_TRUE(file);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
+    std::fclose(file);
+}
+
+} // namespace
+
+// A file named in the Windows code page, as an archive made on Windows unpacks it.
+TEST_F(StoreTest, WindowsNamedFileIsFoundByItsDecodedName)
+{
+    const QByteArray folder = QFile::encodeName(env.Folder()) + '/';
+    WriteNative(folder + "Caf\xE9.ini", "[Date]\r\nCk=1\r\n[Reminder]\r\nMsg=caf\xE9\r\n");
+    WriteNative(folder + "\x80uro.ini", "[Days]\nCk=1\n");
+    QStringList names = ListReminders();
+    names.sort();
+    EXPECT_EQ(names, QStringList({QString::fromUtf8("Café"), QString::fromUtf8("€uro")}));
+
+    const QString cafe = ReminderFileName(QString::fromUtf8("Café"));
+    EXPECT_EQ(NativeFilePath(cafe), folder + "Caf\xE9.ini");
+    EXPECT_EQ(ReadReminderSummary(cafe).Msg, QString::fromUtf8("café"));
+    EXPECT_TRUE(ReadProfileBool(ReminderFileName(QString::fromUtf8("€uro")), "Days", "Ck", false));
+
+    // Rewritten in place: no second file under the UTF-8 spelling.
+    TReminder r = LoadReminder(cafe);
+    r.Msg = "tea";
+    SaveReminder(cafe, r, QDateTime(QDate(2026, 5, 17), QTime(14, 3)));
+    EXPECT_TRUE(ReadNative(folder + "Caf\xE9.ini").contains("Msg=tea\r\n"));
+    EXPECT_EQ(ReadNative(QFile::encodeName(cafe)), "<absent>");
+    EXPECT_EQ(LoadReminder(cafe).Msg, "tea");
+    EXPECT_EQ(ReminderFolderEntries(env.Folder()).size(), 2);
+
+    EXPECT_TRUE(DeleteReminderFile(cafe));
+    EXPECT_EQ(ReadNative(folder + "Caf\xE9.ini"), "<absent>");
+    EXPECT_EQ(ListReminders(), QStringList{QString::fromUtf8("€uro")});
+    EXPECT_TRUE(DeleteReminderFile(cafe)) << "nothing left to delete is no failure";
+
+    // With no file yet, or both spellings on disk, a name means its UTF-8 spelling.
+    WriteProfileString(cafe, "Date", "Ck", "1");
+    EXPECT_EQ(ReadNative(folder + "Caf\xC3\xA9.ini"), "[Date]\nCk=1\n");
+    WriteNative(folder + "Caf\xE9.ini", "[Date]\nCk=0\n");
+    EXPECT_EQ(NativeFilePath(cafe), folder + "Caf\xC3\xA9.ini");
+    // A name that is valid UTF-8 keeps even a leading byte order mark.
+    EXPECT_EQ(DecodeFileName("\xEF\xBB\xBFx.ini"), QString(QChar(0xFEFF)) + "x.ini");
+    for (const char* name : {"Caf\xE9.ini", "\x80uro.ini"})
+        unlink((folder + name).constData()); // Qt cannot name them to clean up the folder
+}
+
+TEST_F(StoreTest, DeleteRemovesFilesAndLinksOnly)
+{
+    WriteAll(File("f.ini"), "x");
+    QDir().mkdir(File("d.ini"));
+    QFile::link(File("d.ini"), File("to-folder.ini"));
+    QFile::link(File("nowhere"), File("dangling.ini"));
+    EXPECT_TRUE(DeleteReminderFile(File("f.ini")));
+    EXPECT_TRUE(DeleteReminderFile(File("dangling.ini")));
+    EXPECT_FALSE(DeleteReminderFile(File("d.ini")));
+    EXPECT_FALSE(DeleteReminderFile(File("to-folder.ini")));
+    QStringList left = ReminderFolderEntries(env.Folder());
+    left.sort();
+    EXPECT_EQ(left, QStringList({"d.ini", "to-folder.ini"}));
 }

@@ -2,6 +2,8 @@
 #include "storetest.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
@@ -10,6 +12,10 @@
 #include <memory>
 #include <random>
 #include <set>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -47,6 +53,13 @@ void CheckKeysFile(const QByteArray& bytes, std::map<char, int>& seen)
         ASSERT_GE(int(indices.size()), seen[writer]) << "keys of " << writer << " lost";
         seen[writer] = int(indices.size());
     }
+}
+
+// Sets the modification time `seconds` into the past.
+void SetAge(const QString& path, int seconds)
+{
+    const struct timespec times[2] = {{time(nullptr) - seconds, 0}, {time(nullptr) - seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0) << path.toStdString();
 }
 
 } // namespace
@@ -120,4 +133,33 @@ TEST_F(StoreTest, KilledWriterLeavesOldOrNewFile)
         WriteProfileString(path, "T", "v", "0");
         EXPECT_LT(next.elapsed(), 5000);
     }
+    // Temporary files of the killed writers go once they are old.
+    for (const QString& name : QDir(env.Folder()).entryList({".t.ini.tmp-*"}, QDir::Files | QDir::Hidden))
+        SetAge(File(name), 3600);
+    WriteProfileString(path, "T", "v", "1");
+    EXPECT_EQ(QDir(env.Folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.ini"});
+}
+
+TEST_F(StoreTest, OnlyStaleTemporariesAreRemoved)
+{
+    const QStringList stale = {".r.ini.tmp-Ab12Cd", ".Old.INI.tmp-zz_zz9", ".Caf\u00e9.ini.tmp-000000"};
+    const QStringList kept = {".r.ini.tmp-Young1", ".r.ini.tmp-Locked", ".notes.txt.tmp-abcdef", ".r.ini.tmp-short",
+                              "r.ini.tmp-abcdef", ".r.ini.tmp-abcdefg", ".r.ini"};
+    for (const QString& name : stale + kept) {
+        WriteAll(File(name), "x");
+        SetAge(File(name), name.contains("Young") ? 60 : 3600);
+    }
+    QDir().mkdir(File(".d.ini.tmp-folder"));
+    SetAge(File(".d.ini.tmp-folder"), 3600);
+    // A writer that still holds its file, whatever its age, keeps it.
+    QFile locked(File(".r.ini.tmp-Locked"));
+    ASSERT_TRUE(locked.open(QIODevice::ReadOnly));
+    ASSERT_EQ(flock(locked.handle(), LOCK_EX | LOCK_NB), 0);
+
+    WriteProfileString(File("r.ini"), "A", "k", "1");
+    QStringList left = QDir(env.Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList expected = kept + QStringList{".d.ini.tmp-folder", "r.ini"};
+    left.sort();
+    expected.sort();
+    EXPECT_EQ(left, expected);
 }

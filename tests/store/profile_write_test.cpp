@@ -105,3 +105,36 @@ TEST_F(StoreTest, BatchIsTheSameAsSingleWrites)
     EXPECT_EQ(ReadAll(fresh), Apply("", writes));
     EXPECT_EQ(ReadProfileString(batch, "New", "a", ""), "1");
 }
+
+// Inputs the fuzz target found: each write must read back, leave the other keys' text
+// alone, and give the same bytes when repeated or batched.
+TEST(ProfileWrite, MarksAndCodePagesKeepEveryKeysText)
+{
+    // A byte order mark other than the file's first is text, for the reader and the writer.
+    const QString mark(QChar(0xFEFF));
+    const QByteArray windows = Bytes("\0%\xC0\\\xAB");
+    const QByteArray once = Apply(windows, {{"e", mark + " ", ""}});
+    EXPECT_EQ(Apply(once, {{"e", mark, ""}}), once);
+    EXPECT_EQ(ProfileSnapshot::FromBytes(once).Value("e", mark), QString(""));
+    const QByteArray marked = "[A]\nk=1\n\xEF\xBB\xBF[B]\nx=1\n";
+    const auto m = ProfileSnapshot::FromBytes(Apply(marked, {{"B", "x", "2"}}));
+    EXPECT_EQ(m.ReadString("B", "x", "") + m.ReadString("A", "k", ""), "21");
+    EXPECT_EQ(ProfileSnapshot::FromBytes(Apply("\xEF\xBB\xBF\xEF\xBB\xBF[A]\nk=1\n", {{"A", "k", "2"}})).ReadString("A", "k", ""),
+              "2");
+
+    // Replacing the only byte that is not UTF-8 must not turn "Ã©" into "é".
+    const QByteArray cp1252 = "[A]\r\nx=\xC3\xA9\r\ny=\xE9\r\n";
+    const QByteArray replaced = Apply(cp1252, {{"A", "y", "e"}});
+    const auto r = ProfileSnapshot::FromBytes(replaced);
+    EXPECT_EQ(r.ReadString("A", "x", "") + r.ReadString("A", "y", ""), QString::fromUtf8("Ã©e")) << ::testing::PrintToString(replaced);
+    EXPECT_EQ(Apply(replaced, {{"A", "y", "e"}}), replaced);
+
+    // The first write of a batch changes the encoding the second is written in.
+    const QList<ProfileKeyWrite> batch = {{"S", "k", "1"}, {"S", "j", QString::fromUtf8("Î")}};
+    const QByteArray single = Apply(Apply("[S]\nk=\xFF\n", {batch[0]}), {batch[1]});
+    EXPECT_EQ(Apply("[S]\nk=\xFF\n", batch), single);
+    EXPECT_EQ(ProfileSnapshot::FromBytes(single).ReadString("S", "j", ""), QString::fromUtf8("Î"));
+
+    // Half a surrogate pair has no bytes in either encoding.
+    EXPECT_FALSE(ApplyProfileWrites(cp1252, {{"A", "y", QString(QChar(0xD800)) + "x"}}).has_value());
+}
