@@ -30,6 +30,7 @@ protected:
 
 private:
     void FormCreate();
+    void ShowNewest(int firstBlock);
 
     QPlainTextEdit* Memo1_;
     QPushButton* CmdExit_;
