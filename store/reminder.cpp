@@ -174,9 +174,9 @@ TReminder LoadReminder(const QString& path)
     return r;
 }
 
-TReminder ReadResidentReminder(const ProfileSnapshot& f)
+TResidentSchedule ReadResidentSchedule(const ProfileSnapshot& f)
 {
-    TReminder r;
+    TResidentSchedule r;
     r.Date = {B(f, "Date", "Ck"), I(f, "Date", "Year", 1), I(f, "Date", "Month", 1),
               I(f, "Date", "Day", 1), I(f, "Date", "Hr", 1), I(f, "Date", "Min", 1),
               B(f, "Date", "Repeat")};
@@ -186,10 +186,6 @@ TReminder ReadResidentReminder(const ProfileSnapshot& f)
     r.Days.Min = I(f, "Days", "Min", 1);
     r.Monthly = {B(f, "Monthly", "Ck"), I(f, "Monthly", "Year", 1), I(f, "Monthly", "Month", 1),
                  I(f, "Monthly", "Day", 1), I(f, "Monthly", "Hr", 1), I(f, "Monthly", "Min", 1)};
-    ReadActionFlags(f, r);
-    r.Msg = S(f, "Reminder", "Msg");
-    r.OpenFile = S(f, "Reminder", "Open");
-    r.MP3File = S(f, "Reminder", "MP3");
     r.LastProc = {I(f, "LastProc", "YR", 1), I(f, "LastProc", "MO", 1), I(f, "LastProc", "DY", 1),
                   I(f, "LastProc", "HR", 1), I(f, "LastProc", "MN", 1)};
     return r;

@@ -131,7 +131,7 @@ TEST_F(StoreTest, ReadersApplyTheirOwnDefaults)
     // No LastProc, an empty and a wrong hour, both kinds chosen by hand.
     const QString path = File("both.ini");
     WriteAll(path, "[date]\nck=1\nHr=\nDay=03\n[DAYS]\nCK=1\nTue=1\nHr=x\n");
-    const TReminder res = ReadResidentReminder(ProfileSnapshot::Read(path));
+    const TResidentSchedule res = ReadResidentSchedule(ProfileSnapshot::Read(path));
     const TProcStamp& s = res.LastProc;
     EXPECT_EQ(StampText(s.YR, s.MO, s.DY, s.HR, s.MN), "101010101");
     EXPECT_TRUE(res.Date.Ck && res.Days.Ck && res.Days.Tue && !res.Monthly.Ck);
@@ -156,6 +156,6 @@ TEST_F(StoreTest, ReadersApplyTheirOwnDefaults)
     // The editor's geometry file shares the folder and reads as inactive.
     SetGeometryFile(EditorGeometryFile());
     ASSERT_TRUE(WriteFormSize("FrmWhen", 600, 700));
-    const TReminder geo = ReadResidentReminder(ProfileSnapshot::Read(EditorGeometryFile()));
+    const TResidentSchedule geo = ReadResidentSchedule(ProfileSnapshot::Read(EditorGeometryFile()));
     EXPECT_FALSE(geo.Date.Ck || geo.Days.Ck || geo.Monthly.Ck);
 }
