@@ -176,18 +176,26 @@ TReminder LoadReminder(const QString& path)
 
 TResidentSchedule ReadResidentSchedule(const ProfileSnapshot& f)
 {
+    // Literal names: every file is read with these each minute, and a name made from a
+    // C string would cost an allocation per key.
+    const QString date = QStringLiteral("Date"), days = QStringLiteral("Days"),
+                  monthly = QStringLiteral("Monthly"), last = QStringLiteral("LastProc"),
+                  ck = QStringLiteral("Ck"), year = QStringLiteral("Year"), month = QStringLiteral("Month"),
+                  day = QStringLiteral("Day"), hr = QStringLiteral("Hr"), min = QStringLiteral("Min");
+    const auto flag = [&f](const QString& section, const QString& key) { return f.ReadBool(section, key, false); };
+    const auto number = [&f](const QString& section, const QString& key) { return f.ReadInteger(section, key, 1); };
     TResidentSchedule r;
-    r.Date = {B(f, "Date", "Ck"), I(f, "Date", "Year", 1), I(f, "Date", "Month", 1),
-              I(f, "Date", "Day", 1), I(f, "Date", "Hr", 1), I(f, "Date", "Min", 1),
-              B(f, "Date", "Repeat")};
-    r.Days.Ck = B(f, "Days", "Ck");
-    ReadWeekdays(f, r.Days);
-    r.Days.Hr = I(f, "Days", "Hr", 1);
-    r.Days.Min = I(f, "Days", "Min", 1);
-    r.Monthly = {B(f, "Monthly", "Ck"), I(f, "Monthly", "Year", 1), I(f, "Monthly", "Month", 1),
-                 I(f, "Monthly", "Day", 1), I(f, "Monthly", "Hr", 1), I(f, "Monthly", "Min", 1)};
-    r.LastProc = {I(f, "LastProc", "YR", 1), I(f, "LastProc", "MO", 1), I(f, "LastProc", "DY", 1),
-                  I(f, "LastProc", "HR", 1), I(f, "LastProc", "MN", 1)};
+    r.Date = {flag(date, ck), number(date, year), number(date, month), number(date, day),
+              number(date, hr), number(date, min), flag(date, QStringLiteral("Repeat"))};
+    r.Days = {flag(days, ck), flag(days, QStringLiteral("Mon")), flag(days, QStringLiteral("Tue")),
+              flag(days, QStringLiteral("Wed")), flag(days, QStringLiteral("Thu")),
+              flag(days, QStringLiteral("Fri")), flag(days, QStringLiteral("Sat")),
+              flag(days, QStringLiteral("Sun")), number(days, hr), number(days, min)};
+    r.Monthly = {flag(monthly, ck), number(monthly, year), number(monthly, month), number(monthly, day),
+                 number(monthly, hr), number(monthly, min)};
+    r.LastProc = {number(last, QStringLiteral("YR")), number(last, QStringLiteral("MO")),
+                  number(last, QStringLiteral("DY")), number(last, QStringLiteral("HR")),
+                  number(last, QStringLiteral("MN"))};
     return r;
 }
 
