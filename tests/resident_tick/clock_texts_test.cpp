@@ -160,7 +160,7 @@ TEST(DueEvaluation, MovingOnWritesOnlyTheScheduleAndStaysWithinRealYears)
                                          "[Date]\nCk=1\nYear=2025\nMonth=8\nDay=3\nHr=9\nMin=0\nRepeat=1\n",
                                          At(2026, 9, 1, 9, 0));
     EXPECT_TRUE(catchUp.due);
-    EXPECT_EQ(Writes(catchUp).first(), QStringLiteral("Date/Year=2027"));
+    EXPECT_EQ(Writes(catchUp).value(0), QStringLiteral("Date/Year=2027"));
     // Values whose text order is no time order are left alone.
     EXPECT_TRUE(Evaluate("[LastProc]\nYR=2026\nMO=8\nDY=10\nHR=14\nMN=0\n"
                          "[Monthly]\nCk=1\nDay=15\nHr=9\nMin=0\n", At(2026, 8, 10, 14, 1)).writes.isEmpty());
