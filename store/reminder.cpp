@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <charconv>
+
 namespace {
 
 QString Num(int n) { return QString::number(n); }
@@ -80,7 +82,15 @@ QString TwoDigits(int n)
 
 QString StampText(int year, int month, int day, int hour, int minute)
 {
-    return QString::number(year) + TwoDigits(month) + TwoDigits(day) + TwoDigits(hour) + TwoDigits(minute);
+    // Built in one buffer: the tick makes several stamps for every file each minute.
+    char buffer[64];
+    char* at = std::to_chars(buffer, buffer + 12, year).ptr;
+    for (const int n : {month, day, hour, minute}) {
+        if (n < 10)
+            *at++ = '0';
+        at = std::to_chars(at, at + 12, n).ptr;
+    }
+    return QString::fromLatin1(buffer, at - buffer);
 }
 
 MonthlyStart FirstMonthlyMonth(const QDateTime& saveMoment, int day, int hour, int minute)

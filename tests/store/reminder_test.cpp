@@ -38,6 +38,7 @@ TEST(ReminderStamps, TextFormAndOrder)
     EXPECT_EQ(TwoDigits(0) + TwoDigits(7) + TwoDigits(10) + TwoDigits(100), "000710100");
     EXPECT_EQ(StampText(2026, 3, 7, 9, 5), "202603070905");
     EXPECT_EQ(StampText(1, 1, 1, 1, 1), "101010101");
+    EXPECT_EQ(StampText(-5, -1, 100, 2147483647, 0), "-50-1100214748364700"); // hand-edited values
     EXPECT_LT(StampText(1, 1, 1, 1, 1), StampText(2026, 1, 1, 0, 0));
     EXPECT_LT(StampText(2026, 9, 30, 23, 59), StampText(2026, 10, 1, 0, 0));
 }
