@@ -13,11 +13,34 @@ const char* const kBlankDisplayText =
 const char* const kBlankSayText =
     "You had a reminder set to say a message, but your message was blank.";
 
-QStringList DisplayLines(const QString& message, const QDateTime& now, const QString& clockText)
+QString TimeFormatWithoutZone(const QString& format)
 {
-    const QLocale locale = QLocale::system();
+    // The locale data's long time carries the zone ("9:05:14 AM UTC"); a desktop's own
+    // long time format has no such field, and the message tells local time anyway.
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char('t'))
+                ++i;
+            while (!out.isEmpty() && out.back().isSpace())
+                out.chop(1);
+            continue;
+        }
+        out += c;
+    }
+    out.replace(QStringLiteral("()"), QString()); // "H:mm:ss (t)"
+    return out.trimmed();
+}
+
+QStringList DisplayLines(const QString& message, const QDateTime& now, const QString& clockText,
+                         const QLocale& locale)
+{
     return {QStringLiteral("Reminder Message: ") + locale.toString(now.date(), QLocale::ShortFormat)
-                + QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat)
+                + QLatin1Char(' ') + locale.toString(now.time(), TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)))
                 + QStringLiteral(" (") + clockText + QLatin1Char(')'),
             QStringLiteral(" "),
             QStringLiteral("Nelvora Reminder:"),

@@ -5,6 +5,7 @@
 #include "tick.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +25,10 @@ public:
 
 // The six lines one reminder adds to the message window, the first with the moment in
 // the user's short date and long time formats.
-QStringList DisplayLines(const QString& message, const QDateTime& now, const QString& clockText);
+QStringList DisplayLines(const QString& message, const QDateTime& now, const QString& clockText,
+                         const QLocale& locale = QLocale::system());
+// A time format without its time-zone field: "h:mm:ss AP t" gives "h:mm:ss AP".
+QString TimeFormatWithoutZone(const QString& format);
 
 // The boxes shown when speech fails or an action has nothing to work on.
 QString SayTimeFailureText(const QString& clockText, const QString& nowTime);

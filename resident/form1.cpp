@@ -107,7 +107,6 @@ void TForm1::FormCreate()
     SetGeometryFile(ResidentGeometryFile());
 
     scheduler_ = new ResidentScheduler(*timer1_, clock_, messages_, speech_, shell_);
-    connect(timer1_, &QTimer::timeout, scheduler_, &ResidentScheduler::Timer1Timer);
     // Piggybacks on the minute tick so a vanished tray host costs no extra wake-ups.
     connect(timer1_, &QTimer::timeout, this, &TForm1::ShowTrayIconWhenAvailable);
 

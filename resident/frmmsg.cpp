@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
@@ -59,7 +60,8 @@ void TFrmMsg::BuildControls()
     memoPalette.setColor(QPalette::Base, QColor(245, 245, 245));
     Memo1_->setPalette(memoPalette);
     Memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Reminders pile up below each other until "Ok": the earlier ones stay reachable.
+    Memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     CmdExit_->setObjectName(QStringLiteral("CmdExit"));
@@ -115,6 +117,7 @@ void TFrmMsg::ShowReminder(const QStringList& lines)
     if (!empty || leadingEmptyLine_)
         text.prepend(QLatin1Char('\n'));
     cursor.insertText(text);
+    const int newestBlock = Memo1_->document()->blockCount() - lines.size();
     if (!isVisible()) {
         if (const QScreen* screen = this->screen()) {
             QRect frame = frameGeometry();
@@ -125,6 +128,20 @@ void TFrmMsg::ShowReminder(const QStringList& lines)
     show();
     raise();
     activateWindow();
+    ShowNewest(newestBlock);
+}
+
+void TFrmMsg::ShowNewest(int firstBlock)
+{
+    // To the end first, then back up just as far as the newest reminder's first line needs:
+    // all of it is in view when it fits, its beginning when it does not.
+    Memo1_->moveCursor(QTextCursor::End);
+    Memo1_->ensureCursorVisible();
+    const QTextBlock first = Memo1_->document()->findBlockByNumber(firstBlock);
+    if (first.isValid()) {
+        Memo1_->setTextCursor(QTextCursor(first));
+        Memo1_->ensureCursorVisible();
+    }
 }
 
 void TFrmMsg::CmdExitClick()

@@ -33,6 +33,7 @@ protected:
 private:
     void FormCreate();
     void BuildControls();
+    void ShowNewest(int firstBlock);
 
     QPlainTextEdit* Memo1_ = nullptr;
     QPushButton* CmdExit_ = nullptr;

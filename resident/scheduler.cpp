@@ -10,6 +10,16 @@ ResidentScheduler::ResidentScheduler(QTimer& Timer1, IClock& clock, IMessages& m
       speech_(*this, speech), actions_(clock, messages, speech_, shell, Timer1, *FrmMsg_),
       ticker_(clock, messages, actions_, [&Timer1] { return Timer1.isActive(); })
 {
+    // A timer never enters its own handler again while that handler runs: a box shown
+    // inside a tick would hold back every later tick until it is closed. Queued, the tick
+    // runs after the timer's event has returned, and the next timeouts come on time inside
+    // any box, each starting its own tick there.
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+            // A timer switched off after its timeout (a speech failure box, the program
+            // closing) drops the tick that was still on its way.
+            if (Timer1_.isActive())
+                Timer1Timer();
+        }, Qt::QueuedConnection);
 }
 
 ResidentScheduler::~ResidentScheduler() = default;

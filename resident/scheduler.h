@@ -19,7 +19,8 @@ class TFrmMsg;
 class ResidentScheduler : public QObject {
     Q_OBJECT
 public:
-    // The message window is created here, hidden, with its saved size.
+    // The message window is created here, hidden, with its saved size; every timeout of
+    // Timer1 runs one tick.
     ResidentScheduler(QTimer& Timer1, IClock& clock, IMessages& messages, ISpeech& speech,
                       IShell& shell, QObject* parent = nullptr);
     ~ResidentScheduler() override;

@@ -5,30 +5,21 @@
 #include "messages.h"
 #include "reminder.h"
 
+#include <QSet>
+
 #include <climits>
+#include <utility>
 #include <exception>
 
 namespace {
 
 const QString kDate = QStringLiteral("Date");
-const QString kDays = QStringLiteral("Days");
 const QString kMonthly = QStringLiteral("Monthly");
 const QString kLastProc = QStringLiteral("LastProc");
-const QString kCk = QStringLiteral("Ck");
 const QString kYear = QStringLiteral("Year");
 const QString kMonth = QStringLiteral("Month");
-const QString kDay = QStringLiteral("Day");
-const QString kHr = QStringLiteral("Hr");
-const QString kMin = QStringLiteral("Min");
 
-QString LastProcStamp(const ProfileSnapshot& file)
-{
-    return StampText(file.ReadInteger(kLastProc, QStringLiteral("YR"), 1),
-                     file.ReadInteger(kLastProc, QStringLiteral("MO"), 1),
-                     file.ReadInteger(kLastProc, QStringLiteral("DY"), 1),
-                     file.ReadInteger(kLastProc, QStringLiteral("HR"), 1),
-                     file.ReadInteger(kLastProc, QStringLiteral("MN"), 1));
-}
+QString StampOf(const TProcStamp& s) { return StampText(s.YR, s.MO, s.DY, s.HR, s.MN); }
 
 struct Moment {
     int year = 1;
@@ -38,13 +29,6 @@ struct Moment {
     int minute = 1;
     QString Stamp() const { return StampText(year, month, day, hour, minute); }
 };
-
-Moment ReadMoment(const ProfileSnapshot& file, const QString& section)
-{
-    return {file.ReadInteger(section, kYear, 1), file.ReadInteger(section, kMonth, 1),
-            file.ReadInteger(section, kDay, 1), file.ReadInteger(section, kHr, 1),
-            file.ReadInteger(section, kMin, 1)};
-}
 
 bool StepYear(Moment& m)
 {
@@ -69,9 +53,8 @@ bool StepMonth(Moment& m)
     return true;
 }
 
-// A reminder that fires long after its moment must not be advanced to a moment that has
-// already passed: it would never fire again. Steps on until the moment lies after the
-// stamp being written. Hand-edited values can make text order wander, hence the bound.
+// Steps on until the moment lies after the stamp. Hand-edited values can make text order
+// wander, hence the bound.
 template <typename Step>
 Moment AdvancePast(Moment m, const QString& stamp, Step step)
 {
@@ -83,9 +66,56 @@ Moment AdvancePast(Moment m, const QString& stamp, Step step)
     return m;
 }
 
+// Text order is time order only for four-digit years and months in range.
+bool Chronological(const Moment& m)
+{
+    return m.year >= 1000 && m.year <= 9999 && m.month >= 1 && m.month <= 12;
+}
+
 bool Reached(const QString& lastProc, const QString& schedule, const QString& now)
 {
     return lastProc < schedule && !(now < schedule);
+}
+
+// A yearly or monthly moment. One at or before the stamp (saved after its date, or
+// written back by a save over a firing) would never fire again: it moves on to its first
+// moment after the stamp without firing. A firing moves it past the stamp it writes, so
+// a late firing does not leave it behind either.
+template <typename Step>
+bool EvaluateRepeating(Moment& m, const QString& lastProc, const QString& now,
+                       const QString& firingStamp, Step step)
+{
+    if (!(lastProc < m.Stamp()) && Chronological(m)) {
+        const Moment next = AdvancePast(m, lastProc, step);
+        if (Chronological(next) && next.Stamp() > lastProc)
+            m = next;
+    }
+    if (!Reached(lastProc, m.Stamp(), now))
+        return false;
+    m = AdvancePast(m, firingStamp, step);
+    return true;
+}
+
+// The key writes that turn one schedule state into another, in the order the tests make
+// them: the yearly advance, the monthly advance, then the stamp.
+QList<ProfileKeyWrite> ScheduleWrites(const TResidentSchedule& from, const TResidentSchedule& to)
+{
+    QList<ProfileKeyWrite> w;
+    if (from.Date.Year != to.Date.Year)
+        w.append({kDate, kYear, QString::number(to.Date.Year)});
+    if (from.Monthly.Year != to.Monthly.Year || from.Monthly.Month != to.Monthly.Month) {
+        w.append({kMonthly, kYear, QString::number(to.Monthly.Year)});
+        w.append({kMonthly, kMonth, QString::number(to.Monthly.Month)});
+    }
+    if (!(from.LastProc == to.LastProc)) {
+        const TProcStamp& s = to.LastProc;
+        w.append({kLastProc, QStringLiteral("YR"), QString::number(s.YR)});
+        w.append({kLastProc, QStringLiteral("MO"), QString::number(s.MO)});
+        w.append({kLastProc, QStringLiteral("DY"), QString::number(s.DY)});
+        w.append({kLastProc, QStringLiteral("HR"), QString::number(s.HR)});
+        w.append({kLastProc, QStringLiteral("MN"), QString::number(s.MN)});
+    }
+    return w;
 }
 
 } // namespace
@@ -131,35 +161,35 @@ QString TickClock::NowTime() const { return TwoDigits(Hour) + TwoDigits(Minute);
 
 QString TickClock::ClockText() const { return ::ClockText(Hour, Minute); }
 
-DueDecision EvaluateReminder(const ProfileSnapshot& file, const TickClock& clock)
+DueDecision EvaluateReminder(const TResidentSchedule& r, const TickClock& clock)
 {
     DueDecision decision;
+    decision.after = r;
     const QString now = clock.NowStamp();
-    const QString stamp = StampText(clock.Year, clock.Month, clock.Day, 23, 59);
+    const QString firingStamp = StampText(clock.Year, clock.Month, clock.Day, 23, 59);
     // Nothing is written before all three tests ran, so each sees the same stamp.
-    const QString lastProc = LastProcStamp(file);
+    const QString lastProc = StampOf(r.LastProc);
 
-    if (file.ReadBool(kDate, kCk, false)) {
-        const Moment m = ReadMoment(file, kDate);
-        const bool repeat = file.ReadBool(kDate, QStringLiteral("Repeat"), false);
-        if (Reached(lastProc, m.Stamp(), now)) {
-            decision.due = true;
-            if (repeat) {
-                const Moment next = AdvancePast(m, stamp, StepYear);
-                if (next.year != m.year)
-                    decision.writes.append({kDate, kYear, QString::number(next.year)});
-            }
+    if (r.Date.Ck) {
+        Moment m{r.Date.Year, r.Date.Month, r.Date.Day, r.Date.Hr, r.Date.Min};
+        if (r.Date.Repeat) {
+            decision.due = EvaluateRepeating(m, lastProc, now, firingStamp, StepYear);
+            decision.after.Date.Year = m.year;
+        } else {
+            // A one-time date at or before its stamp never fires.
+            decision.due = Reached(lastProc, m.Stamp(), now);
         }
     }
 
-    if (file.ReadBool(kDays, kCk, false)) {
-        const QString slot = TwoDigits(file.ReadInteger(kDays, kHr, 1))
-                             + TwoDigits(file.ReadInteger(kDays, kMin, 1));
+    if (r.Days.Ck) {
+        const QString slot = TwoDigits(r.Days.Hr) + TwoDigits(r.Days.Min);
         if (lastProc < now && !(clock.NowTime() < slot)) {
-            static const char* const kWeekdays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-            for (const char* day : kWeekdays) {
-                const QString key = QString::fromLatin1(day);
-                if (file.ReadBool(kDays, key, false) && clock.TodayName.contains(key.toUpper())) {
+            const std::pair<bool, const char*> days[] = {{r.Days.Mon, "MON"}, {r.Days.Tue, "TUE"},
+                                                         {r.Days.Wed, "WED"}, {r.Days.Thu, "THU"},
+                                                         {r.Days.Fri, "FRI"}, {r.Days.Sat, "SAT"},
+                                                         {r.Days.Sun, "SUN"}};
+            for (const auto& [ticked, name] : days) {
+                if (ticked && clock.TodayName.contains(QLatin1String(name))) {
                     decision.due = true;
                     break;
                 }
@@ -167,35 +197,18 @@ DueDecision EvaluateReminder(const ProfileSnapshot& file, const TickClock& clock
         }
     }
 
-    if (file.ReadBool(kMonthly, kCk, false)) {
-        const Moment m = ReadMoment(file, kMonthly);
-        if (Reached(lastProc, m.Stamp(), now)) {
+    if (r.Monthly.Ck) {
+        Moment m{r.Monthly.Year, r.Monthly.Month, r.Monthly.Day, r.Monthly.Hr, r.Monthly.Min};
+        if (EvaluateRepeating(m, lastProc, now, firingStamp, StepMonth))
             decision.due = true;
-            const Moment next = AdvancePast(m, stamp, StepMonth);
-            if (next.year != m.year || next.month != m.month) {
-                decision.writes.append({kMonthly, kYear, QString::number(next.year)});
-                decision.writes.append({kMonthly, kMonth, QString::number(next.month)});
-            }
-        }
+        decision.after.Monthly.Year = m.year;
+        decision.after.Monthly.Month = m.month;
     }
 
     if (decision.due)
-        decision.writes.append(LastProcWrites(clock.Year, clock.Month, clock.Day, 23, 59));
+        decision.after.LastProc = {clock.Year, clock.Month, clock.Day, 23, 59};
+    decision.writes = ScheduleWrites(r, decision.after);
     return decision;
-}
-
-QList<ProfileKeyWrite> LastProcWrites(int year, int month, int day, int hour, int minute)
-{
-    return {{kLastProc, QStringLiteral("YR"), QString::number(year)},
-            {kLastProc, QStringLiteral("MO"), QString::number(month)},
-            {kLastProc, QStringLiteral("DY"), QString::number(day)},
-            {kLastProc, QStringLiteral("HR"), QString::number(hour)},
-            {kLastProc, QStringLiteral("MN"), QString::number(minute)}};
-}
-
-void WriteLastProc(const QString& file, int year, int month, int day, int hour, int minute)
-{
-    WriteProfileStrings(file, LastProcWrites(year, month, day, hour, minute));
 }
 
 ReminderTicker::ReminderTicker(IClock& clock, IMessages& messages, IReminderActions& actions,
@@ -216,11 +229,15 @@ void ReminderTicker::Timer1Timer()
     if (folder.isEmpty())
         return;
     const QStringList entries = ReminderFolderEntries(folder);
-    for (qsizetype i = 0; i < entries.size(); ++i) {
+    QStringList paths;
+    paths.reserve(entries.size());
+    for (const QString& entry : entries)
+        paths.append(folder + QLatin1Char('/') + entry);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
         if (i > 0 && keepWalking_ && !keepWalking_())
-            break;
+            return;
         try {
-            CheckReminder(folder + QLatin1Char('/') + entries.at(i), tick);
+            CheckReminder(paths.at(i), tick);
         } catch (const StoreError& e) {
             messages_.RaisedError(e.text());
         } catch (const std::exception& e) {
@@ -228,27 +245,58 @@ void ReminderTicker::Timer1Timer()
             messages_.RaisedError(QString::fromLocal8Bit(e.what()));
         }
     }
+    ForgetVanished(paths);
+}
+
+void ReminderTicker::ForgetVanished(const QStringList& paths)
+{
+    if (unwritten_.isEmpty())
+        return;
+    const QSet<QString> present(paths.cbegin(), paths.cend());
+    for (auto it = unwritten_.begin(); it != unwritten_.end();) {
+        if (present.contains(it.key()))
+            ++it;
+        else
+            it = unwritten_.erase(it);
+    }
 }
 
 void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
 {
     const ProfileSnapshot file = ProfileSnapshot::Read(path);
-    const DueDecision decision = EvaluateReminder(file, clock);
-    if (!decision.due) {
-        failing_.remove(path);
-        return;
+    const TResidentSchedule onDisk = ReadResidentSchedule(file);
+    TResidentSchedule current = onDisk;
+    // No iterator is kept: a tick inside a box of the actions changes the table.
+    if (const auto it = unwritten_.constFind(path); it != unwritten_.cend()) {
+        if (it->onDisk == onDisk)
+            current = it->pending;
+        else
+            unwritten_.remove(path); // changed since, by the editor or by hand: it speaks for itself
     }
-    // Stamp and advances as one update: a file is never advanced without its stamp.
+    const DueDecision decision = EvaluateReminder(current, clock);
+    if (decision.writes.isEmpty())
+        return;
+
+    QString failure;
     try {
-        WriteProfileStrings(path, decision.writes);
+        // Stamp and advances as one update: a file is never advanced without its stamp.
+        WriteProfileStrings(path, ScheduleWrites(onDisk, decision.after));
+        unwritten_.remove(path);
     } catch (const StoreError& e) {
-        if (failing_.contains(path))
-            return;
-        // Marked before the box opens, since a tick can run inside the box.
-        failing_.insert(path);
-        messages_.RaisedError(e.text());
-        return;
+        // Kept before any box opens, so a tick inside it does not fire the reminder again,
+        // nor the next ticks of the day.
+        Unwritten& u = unwritten_[path];
+        u.onDisk = onDisk;
+        u.pending = decision.after;
+        const QDate today(clock.Year, clock.Month, clock.Day);
+        if (u.errorShown != today) {
+            u.errorShown = today;
+            failure = e.text();
+        }
     }
-    failing_.remove(path);
-    actions_.PerformActions(file, clock.ClockText(), clock.NowTime(), clock.TodayName);
+    // A file that cannot be written must not silence its reminder.
+    if (decision.due)
+        actions_.PerformActions(file, clock.ClockText(), clock.NowTime(), clock.TodayName);
+    if (!failure.isEmpty())
+        messages_.RaisedError(failure);
 }

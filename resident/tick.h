@@ -3,10 +3,12 @@
 // the reminder folder.
 
 #include "profile.h"
+#include "reminder.h"
 
+#include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -44,18 +46,16 @@ struct TickClock {
 // What the due tests of one file decided.
 struct DueDecision {
     bool due = false;
-    // The schedule advances in the order the tests made them, then the stamp; empty when
-    // not due.
+    // The schedule as the tests leave it: a yearly or monthly moment moved on, the stamp
+    // of a firing.
+    TResidentSchedule after;
+    // What turns the file read into `after`: the schedule advances, then the stamp; empty
+    // when nothing changes.
     QList<ProfileKeyWrite> writes;
 };
 
 // The specific-date, weekday and monthly tests on one consistent read of a file.
-DueDecision EvaluateReminder(const ProfileSnapshot& file, const TickClock& clock);
-
-// Section LastProc, keys YR, MO, DY, HR, MN, in that order.
-QList<ProfileKeyWrite> LastProcWrites(int year, int month, int day, int hour, int minute);
-// Writes them as one update; throws StoreError.
-void WriteLastProc(const QString& file, int year, int month, int day, int hour, int minute);
+DueDecision EvaluateReminder(const TResidentSchedule& reminder, const TickClock& clock);
 
 // What runs once a reminder has been stamped.
 class IReminderActions {
@@ -77,11 +77,18 @@ public:
     void CheckReminder(const QString& path, const TickClock& clock);
 
 private:
+    // A reminder whose file could not take its stamp or advance: it goes on from what the
+    // write would have left, for as long as the file still reads as it did then.
+    struct Unwritten {
+        TResidentSchedule onDisk;
+        TResidentSchedule pending;
+        QDate errorShown; // the write error is shown once per file and day
+    };
+    void ForgetVanished(const QStringList& paths);
+
     IClock& clock_;
     IMessages& messages_;
     IReminderActions& actions_;
     std::function<bool()> keepWalking_;
-    // Files whose stamp could not be written and whose error has been shown: the box is
-    // not repeated every minute while the file stays unwritable.
-    QSet<QString> failing_;
+    QHash<QString, Unwritten> unwritten_;
 };

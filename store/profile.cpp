@@ -126,16 +126,6 @@ bool SameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QString Truncated(const QString& value)
-{
-    if (value.size() <= kMaxProfileValueLength)
-        return value;
-    qsizetype n = kMaxProfileValueLength;
-    if (value.at(n - 1).isHighSurrogate())
-        --n;
-    return value.left(n);
-}
-
 QByteArray ReadFileBytes(const QByteArray& native, bool* ok)
 {
     *ok = false;
@@ -418,23 +408,25 @@ std::optional<QByteArray> WriteTarget(const QString& path)
 
 } // namespace
 
-std::optional<int> ParseProfileInteger(const QString& text)
+namespace {
+
+std::optional<int> ParseInteger(QStringView t)
 {
-    QString t = text.trimmed();
+    t = t.trimmed();
     if (t.isEmpty())
         return std::nullopt;
     bool negative = false;
     if (t.front() == QLatin1Char('-') || t.front() == QLatin1Char('+')) {
         negative = t.front() == QLatin1Char('-');
-        t.remove(0, 1);
+        t = t.sliced(1);
     }
     int base = 10;
     if (t.startsWith(QLatin1Char('$'))) {
         base = 16;
-        t.remove(0, 1);
+        t = t.sliced(1);
     } else if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
         base = 16;
-        t.remove(0, 2);
+        t = t.sliced(2);
     }
     if (t.isEmpty())
         return std::nullopt;
@@ -461,6 +453,26 @@ std::optional<int> ParseProfileInteger(const QString& text)
     return static_cast<int>(value);
 }
 
+QStringView TruncatedView(QStringView value)
+{
+    if (value.size() <= kMaxProfileValueLength)
+        return value;
+    qsizetype n = kMaxProfileValueLength;
+    if (value.at(n - 1).isHighSurrogate())
+        --n;
+    return value.first(n);
+}
+
+bool SameNameView(QStringView a, QStringView b)
+{
+    // Simple case folding keeps the length, so most names differ already there.
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+std::optional<int> ParseProfileInteger(const QString& text) { return ParseInteger(text); }
+
 ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 {
     bool ok = false;
@@ -471,12 +483,14 @@ ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
 {
     ProfileSnapshot snap;
-    const Text text = Classify(raw);
-    // Walked as views: the scheduler reads every file each minute, and a large file must
-    // not cost an allocation per line.
-    const QStringView view(text.decoded);
+    snap.text_ = Classify(raw).decoded;
+    const QStringView view(snap.text_);
+    const auto span = [&view](QStringView part) { return Span{part.data() - view.data(), part.size()}; };
     const qsizetype n = view.size();
-    Section* current = nullptr;
+    // Room for a reminder file written by the editor, so it costs no regrowth.
+    snap.sections_.reserve(16);
+    snap.keys_.reserve(48);
+    bool inSection = false;
     qsizetype pos = 0;
     while (pos < n) {
         qsizetype end = pos;
@@ -490,56 +504,75 @@ ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
             continue;
         if (line.front() == QLatin1Char('[')) {
             const qsizetype close = line.indexOf(QLatin1Char(']'));
-            const QString name = (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed().toString();
-            // A repeated section is shadowed by the first one, keys and all.
-            const QString folded = name.toCaseFolded();
-            if (snap.sectionIndex_.contains(folded)) {
-                current = nullptr;
-            } else {
-                snap.sectionIndex_.insert(folded, snap.sections_.size());
-                current = &snap.sections_.emplace_back(Section{name, {}, {}});
-            }
+            const QStringView name = (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed();
+            const auto keys = static_cast<qsizetype>(snap.keys_.size());
+            snap.sections_.push_back({span(name), keys, keys});
+            inSection = true;
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0 || !current)
+        if (eq < 0 || !inSection)
             continue;
-        const QString key = line.first(eq).trimmed().toString();
-        const QString folded = key.toCaseFolded();
-        if (!current->keyIndex.contains(folded)) {
-            current->keyIndex.insert(folded, current->keys.size());
-            current->keys.push_back({key, line.sliced(eq + 1).trimmed().toString()});
-        }
+        snap.keys_.push_back({span(line.first(eq).trimmed()), span(line.sliced(eq + 1).trimmed())});
+        snap.sections_.back().endKey = static_cast<qsizetype>(snap.keys_.size());
     }
     return snap;
 }
 
-const ProfileSnapshot::Section* ProfileSnapshot::FindSection(const QString& name) const
+const ProfileSnapshot::Key* ProfileSnapshot::FindKey(const QString& section, const QString& key) const
 {
-    const auto it = sectionIndex_.constFind(name.trimmed().toCaseFolded());
-    return it == sectionIndex_.constEnd() ? nullptr : &sections_[static_cast<size_t>(*it)];
+    const QStringView sectionName = QStringView(section).trimmed();
+    for (const Section& s : sections_) {
+        if (!SameNameView(View(s.name), sectionName))
+            continue;
+        const QStringView keyName = QStringView(key).trimmed();
+        for (qsizetype i = s.firstKey; i < s.endKey; ++i) {
+            const Key& k = keys_[static_cast<size_t>(i)];
+            if (SameNameView(View(k.name), keyName))
+                return &k;
+        }
+        return nullptr;
+    }
+    return nullptr;
 }
 
-bool ProfileSnapshot::HasSection(const QString& section) const { return FindSection(section); }
+bool ProfileSnapshot::HasSection(const QString& section) const
+{
+    const QStringView name = QStringView(section).trimmed();
+    return std::any_of(sections_.begin(), sections_.end(),
+                       [&](const Section& s) { return SameNameView(View(s.name), name); });
+}
 
 std::vector<ProfileSnapshot::Entry> ProfileSnapshot::Entries() const
 {
+    // Only the first of two equal sections or keys is listed, as only it is found.
     std::vector<Entry> out;
-    for (const Section& s : sections_)
-        for (const Key& k : s.keys)
-            out.push_back({s.name, k.name, Truncated(k.value)});
+    for (auto s = sections_.begin(); s != sections_.end(); ++s) {
+        const auto sameSection = [&](const Section& o) { return SameNameView(View(o.name), View(s->name)); };
+        if (std::any_of(sections_.begin(), s, sameSection))
+            continue;
+        for (qsizetype i = s->firstKey; i < s->endKey; ++i) {
+            const Key& k = keys_[static_cast<size_t>(i)];
+            const auto sameKey = [&](qsizetype j) {
+                return SameNameView(View(keys_[static_cast<size_t>(j)].name), View(k.name));
+            };
+            bool shadowed = false;
+            for (qsizetype j = s->firstKey; j < i && !shadowed; ++j)
+                shadowed = sameKey(j);
+            if (!shadowed)
+                out.push_back({View(s->name).toString(), View(k.name).toString(),
+                               TruncatedView(View(k.value)).toString()});
+        }
+    }
     return out;
 }
 
 std::optional<QString> ProfileSnapshot::Value(const QString& section, const QString& key) const
 {
-    const Section* s = FindSection(section);
-    if (!s)
+    const Key* k = FindKey(section, key);
+    if (!k)
         return std::nullopt;
-    const auto it = s->keyIndex.constFind(key.trimmed().toCaseFolded());
-    if (it == s->keyIndex.constEnd())
-        return std::nullopt;
-    return Truncated(s->keys[static_cast<size_t>(*it)].value);
+    return TruncatedView(View(k->value)).toString();
 }
 
 QString ProfileSnapshot::ReadString(const QString& section, const QString& key, const QString& def) const
@@ -549,10 +582,10 @@ QString ProfileSnapshot::ReadString(const QString& section, const QString& key, 
 
 int ProfileSnapshot::ReadInteger(const QString& section, const QString& key, int def) const
 {
-    const std::optional<QString> v = Value(section, key);
-    if (!v)
+    const Key* k = FindKey(section, key);
+    if (!k)
         return def;
-    return ParseProfileInteger(*v).value_or(def);
+    return ParseInteger(TruncatedView(View(k->value))).value_or(def);
 }
 
 bool ProfileSnapshot::ReadBool(const QString& section, const QString& key, bool def) const

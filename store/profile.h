@@ -62,18 +62,27 @@ public:
     std::vector<Entry> Entries() const;
 
 private:
+    // Names and values are kept as places in the decoded text: the scheduler reads every
+    // file each minute, and a copy per key would cost more than reading the file.
+    struct Span {
+        qsizetype at = 0;
+        qsizetype size = 0;
+    };
     struct Key {
-        QString name;  // trimmed, case kept
-        QString value; // trimmed, full length
+        Span name;  // trimmed, case kept
+        Span value; // trimmed, full length
     };
     struct Section {
-        QString name;
-        std::vector<Key> keys;
-        QHash<QString, qsizetype> keyIndex; // case-folded name -> first key of that name
+        Span name;
+        qsizetype firstKey = 0; // its keys are keys_[firstKey, endKey)
+        qsizetype endKey = 0;
     };
-    const Section* FindSection(const QString& name) const;
+    QStringView View(Span span) const { return QStringView(text_).sliced(span.at, span.size); }
+    // The first section or key of that name: a repeated one is shadowed, keys and all.
+    const Key* FindKey(const QString& section, const QString& key) const;
+    QString text_;
     std::vector<Section> sections_;
-    QHash<QString, qsizetype> sectionIndex_; // case-folded name -> first section
+    std::vector<Key> keys_;
 };
 
 // Single-key operations: each is a complete operation on the file by itself.

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <charconv>
+
 namespace {
 
 QString Num(int n) { return QString::number(n); }
@@ -80,7 +82,15 @@ QString TwoDigits(int n)
 
 QString StampText(int year, int month, int day, int hour, int minute)
 {
-    return QString::number(year) + TwoDigits(month) + TwoDigits(day) + TwoDigits(hour) + TwoDigits(minute);
+    // Built in one buffer: the tick makes several stamps for every file each minute.
+    char buffer[64];
+    char* at = std::to_chars(buffer, buffer + 12, year).ptr;
+    for (const int n : {month, day, hour, minute}) {
+        if (n < 10)
+            *at++ = '0';
+        at = std::to_chars(at, at + 12, n).ptr;
+    }
+    return QString::fromLatin1(buffer, at - buffer);
 }
 
 MonthlyStart FirstMonthlyMonth(const QDateTime& saveMoment, int day, int hour, int minute)
@@ -174,24 +184,28 @@ TReminder LoadReminder(const QString& path)
     return r;
 }
 
-TReminder ReadResidentReminder(const ProfileSnapshot& f)
+TResidentSchedule ReadResidentSchedule(const ProfileSnapshot& f)
 {
-    TReminder r;
-    r.Date = {B(f, "Date", "Ck"), I(f, "Date", "Year", 1), I(f, "Date", "Month", 1),
-              I(f, "Date", "Day", 1), I(f, "Date", "Hr", 1), I(f, "Date", "Min", 1),
-              B(f, "Date", "Repeat")};
-    r.Days.Ck = B(f, "Days", "Ck");
-    ReadWeekdays(f, r.Days);
-    r.Days.Hr = I(f, "Days", "Hr", 1);
-    r.Days.Min = I(f, "Days", "Min", 1);
-    r.Monthly = {B(f, "Monthly", "Ck"), I(f, "Monthly", "Year", 1), I(f, "Monthly", "Month", 1),
-                 I(f, "Monthly", "Day", 1), I(f, "Monthly", "Hr", 1), I(f, "Monthly", "Min", 1)};
-    ReadActionFlags(f, r);
-    r.Msg = S(f, "Reminder", "Msg");
-    r.OpenFile = S(f, "Reminder", "Open");
-    r.MP3File = S(f, "Reminder", "MP3");
-    r.LastProc = {I(f, "LastProc", "YR", 1), I(f, "LastProc", "MO", 1), I(f, "LastProc", "DY", 1),
-                  I(f, "LastProc", "HR", 1), I(f, "LastProc", "MN", 1)};
+    // Literal names: every file is read with these each minute, and a name made from a
+    // C string would cost an allocation per key.
+    const QString date = QStringLiteral("Date"), days = QStringLiteral("Days"),
+                  monthly = QStringLiteral("Monthly"), last = QStringLiteral("LastProc"),
+                  ck = QStringLiteral("Ck"), year = QStringLiteral("Year"), month = QStringLiteral("Month"),
+                  day = QStringLiteral("Day"), hr = QStringLiteral("Hr"), min = QStringLiteral("Min");
+    const auto flag = [&f](const QString& section, const QString& key) { return f.ReadBool(section, key, false); };
+    const auto number = [&f](const QString& section, const QString& key) { return f.ReadInteger(section, key, 1); };
+    TResidentSchedule r;
+    r.Date = {flag(date, ck), number(date, year), number(date, month), number(date, day),
+              number(date, hr), number(date, min), flag(date, QStringLiteral("Repeat"))};
+    r.Days = {flag(days, ck), flag(days, QStringLiteral("Mon")), flag(days, QStringLiteral("Tue")),
+              flag(days, QStringLiteral("Wed")), flag(days, QStringLiteral("Thu")),
+              flag(days, QStringLiteral("Fri")), flag(days, QStringLiteral("Sat")),
+              flag(days, QStringLiteral("Sun")), number(days, hr), number(days, min)};
+    r.Monthly = {flag(monthly, ck), number(monthly, year), number(monthly, month), number(monthly, day),
+                 number(monthly, hr), number(monthly, min)};
+    r.LastProc = {number(last, QStringLiteral("YR")), number(last, QStringLiteral("MO")),
+                  number(last, QStringLiteral("DY")), number(last, QStringLiteral("HR")),
+                  number(last, QStringLiteral("MN"))};
     return r;
 }
 

@@ -14,6 +14,7 @@ struct TDateSchedule {
     int Hr = 0;
     int Min = 0;
     bool Repeat = false;
+    bool operator==(const TDateSchedule&) const = default;
 };
 
 struct TDaysSchedule {
@@ -27,6 +28,7 @@ struct TDaysSchedule {
     bool Sun = false;
     int Hr = 0;
     int Min = 0;
+    bool operator==(const TDaysSchedule&) const = default;
 };
 
 struct TMonthlySchedule {
@@ -36,6 +38,7 @@ struct TMonthlySchedule {
     int Day = 0;
     int Hr = 0;
     int Min = 0;
+    bool operator==(const TMonthlySchedule&) const = default;
 };
 
 struct TProcStamp {
@@ -44,6 +47,7 @@ struct TProcStamp {
     int DY = 0;
     int HR = 0;
     int MN = 0;
+    bool operator==(const TProcStamp&) const = default;
 };
 
 struct TReminder {
@@ -88,9 +92,16 @@ void SaveReminder(const QString& path, const TReminder& reminder, const QDateTim
 // integer value") for the first schedule integer that is present but not a number.
 TReminder LoadReminder(const QString& path);
 
-// Every key the resident scheduler reads, with its defaults (1 for integers, false for
-// flags, empty texts). Name is left empty.
-TReminder ReadResidentReminder(const ProfileSnapshot& file);
+// What the scheduler's due tests decide on: the three schedules and the last-fired stamp.
+struct TResidentSchedule {
+    TDateSchedule Date;
+    TDaysSchedule Days;
+    TMonthlySchedule Monthly;
+    TProcStamp LastProc;
+    bool operator==(const TResidentSchedule&) const = default;
+};
+// Reads it with the scheduler's defaults: 1 for every number, false for every flag.
+TResidentSchedule ReadResidentSchedule(const ProfileSnapshot& file);
 
 // What the editor's summary shows, with its defaults: the month and day as stored text.
 struct TReminderSummary {

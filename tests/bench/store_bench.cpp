@@ -126,7 +126,7 @@ int main(int argc, char** argv)
         }));
         snapshot.push_back(Milliseconds([&] {
             for (const QString& p : paths)
-                sink += ReadResidentReminder(ProfileSnapshot::Read(p)).Date.Year;
+                sink += ReadResidentSchedule(ProfileSnapshot::Read(p)).Date.Year;
         }));
     }
 

@@ -34,6 +34,7 @@ source "$here/scenarios.sh"
 source "$here/editor.sh"
 source "$here/sni.sh"
 source "$here/keyboard.sh"
+source "$here/boxes.sh"
 
 # A step that hangs would otherwise end in the test runner's time-out with nothing said:
 # the shell's trace goes to a file, and a watchdog shows its last lines and the processes

@@ -1,4 +1,5 @@
 // The message window and the scheduler that feeds it, driven through real reminder files.
+#include "form1.h"
 #include "frmmsg.h"
 #include "scheduler.h"
 
@@ -7,11 +8,19 @@
 #include "tempenv.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTemporaryDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +28,27 @@ QByteArray DisplayReminder(const QString& msg, const char* extra = "")
 {
     return "[LastProc]\nYR=2026\nMO=5\nDY=1\nHR=0\nMN=0\n[Days]\nCk=1\nMon=1\nHr=9\nMin=0\n"
            "[Display]\nCk=1\n" + QByteArray(extra) + "[Reminder]\nMsg=" + msg.toUtf8() + "\n";
+}
+
+// A Monday reminder for h:mi, not fired since May; extra adds its action sections.
+QByteArray MondayAt(int h, int mi, const QByteArray& extra)
+{
+    return QStringLiteral("[LastProc]\nYR=2026\nMO=5\nDY=1\nHR=0\nMN=0\n[Days]\nCk=1\nMon=1\nHr=%1\nMin=%2\n")
+               .arg(h).arg(mi).toUtf8() + extra;
+}
+QByteArray Shows(const char* msg) { return QByteArray("[Display]\nCk=1\n[Reminder]\nMsg=") + msg + "\n"; }
+QByteArray OpensMissing() { return "[Open]\nCk=1\n[Reminder]\nOpen=/nonexistent/nelvora-test\n"; }
+
+// Whether the line holding this text is wholly inside the text box's view.
+bool InView(QPlainTextEdit* memo, const QString& text)
+{
+    const QTextBlock block = memo->document()->find(text).block();
+    if (!block.isValid())
+        return false;
+    QTextCursor start(block), end(block);
+    end.movePosition(QTextCursor::EndOfBlock);
+    const QRect view = memo->viewport()->rect();
+    return view.contains(memo->cursorRect(start)) && view.contains(memo->cursorRect(end));
 }
 
 class SchedulerTest : public ::testing::Test {
@@ -172,4 +202,135 @@ TEST_F(SchedulerTest, HeldTickIsDroppedWhenTheTimerWasSwitchedOff)
     QCoreApplication::processEvents();
     EXPECT_FALSE(scheduler->FrmMsg()->isVisible());
     EXPECT_EQ(speech.spoken.size(), 1);
+}
+
+TEST_F(SchedulerTest, NewestReminderIsInViewAndEarlierOnesScrollBack)
+{
+    TFrmMsg* frm = scheduler->FrmMsg();
+    QScrollBar* bar = frm->Memo1()->verticalScrollBar();
+    Put(QStringLiteral("First"), DisplayReminder(QStringLiteral("first message")));
+    TickAt(9, 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(InView(frm->Memo1(), QStringLiteral("first message")));
+    EXPECT_FALSE(bar->isVisible()); // one reminder fits
+    Put(QStringLiteral("Second"), DisplayReminder(QStringLiteral("second message")));
+    TickAt(9, 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(InView(frm->Memo1(), QStringLiteral("second message")));
+    Put(QStringLiteral("Third"), DisplayReminder(QStringLiteral("third message")));
+    TickAt(9, 2);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(InView(frm->Memo1(), QStringLiteral("third message")));
+    EXPECT_TRUE(InView(frm->Memo1(), QStringLiteral("(09:02 AM)"))); // its first line too
+    EXPECT_FALSE(InView(frm->Memo1(), QStringLiteral("first message")));
+    // The earlier text is a scroll away.
+    ASSERT_TRUE(bar->isVisible());
+    bar->setValue(bar->minimum());
+    EXPECT_TRUE(InView(frm->Memo1(), QStringLiteral("first message")));
+    // "Ok" empties it: nothing to scroll.
+    frm->CmdExitClick();
+    Put(QStringLiteral("Fourth"), DisplayReminder(QStringLiteral("fourth message")));
+    TickAt(9, 3);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(bar->isVisible());
+}
+
+namespace {
+
+// The real program's window with its real minute timer, made fast: every timeout is one
+// minute of the fake clock later.
+class ProgramTicksTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TForm1>(clock, messages, shell, speech, programDir.path() + QLatin1Char('/'),
+                                        QStringLiteral("Nelvora-ticks-test-%1").arg(getpid()));
+        QObject::connect(form->Timer1(), &QTimer::timeout, [this] { clock.Set(clock.Now().addSecs(60)); });
+        form->Timer1()->setInterval(15);
+    }
+    void TearDown() override
+    {
+        form->Timer1()->stop();
+        form.reset();
+    }
+    void Put(const QString& name, const QByteArray& ini) { WriteAll(xdg.Folder() + "/" + name + ".ini", ini); }
+    // Stands for a modal box: its own loop, left open until the clock reaches h:mi.
+    void KeepOpenUntil(int h, int mi)
+    {
+        QEventLoop box;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+            if (clock.Now().time() >= QTime(h, mi))
+                box.quit();
+        });
+        poll.start(2);
+        QTimer::singleShot(10000, &box, &QEventLoop::quit); // a failing test ends too
+        box.exec();
+        closedAt << clock.Now().time().toString(QStringLiteral("HH:mm"));
+    }
+    QString Memo() const { return form->Scheduler()->FrmMsg()->Memo1()->toPlainText(); }
+    void RunUntil(int h, int mi)
+    {
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (clock.Now().time() >= QTime(h, mi))
+                loop.quit();
+        });
+        poll.start(2);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    TempXdg xdg;
+    QTemporaryDir programDir;
+    FakeClock clock{QDateTime(QDate(2026, 6, 1), QTime(8, 59))}; // a Monday
+    FakeMessages messages;
+    FakeShell shell;
+    FakeSpeech speech;
+    std::unique_ptr<TForm1> form;
+    QStringList closedAt;
+};
+
+} // namespace
+
+TEST_F(ProgramTicksTest, TicksGoOnWhileABoxOfATickIsOpen)
+{
+    Put(QStringLiteral("Missing"), MondayAt(9, 0, OpensMissing()));
+    Put(QStringLiteral("A"), MondayAt(9, 3, Shows("first")));
+    Put(QStringLiteral("B"), MondayAt(9, 5, Shows("second")));
+    Put(QStringLiteral("C"), MondayAt(9, 8, Shows("third")));
+    Put(QStringLiteral("After"), MondayAt(9, 12, Shows("after")));
+    messages.onShow = [this](const ShownMessage&) { KeepOpenUntil(9, 10); };
+    RunUntil(9, 13);
+    EXPECT_EQ(closedAt, QStringList{"09:10"});
+    // Each fired in its own minute, while the box was open; the one whose box it was, once.
+    const QString memo = Memo();
+    for (const char* expected : {"(09:03 AM)\n \nNelvora Reminder:\n \nfirst", "(09:05 AM)\n \nNelvora Reminder:\n \nsecond",
+                                 "(09:08 AM)\n \nNelvora Reminder:\n \nthird", "(09:12 AM)\n \nNelvora Reminder:\n \nafter"})
+        EXPECT_TRUE(memo.contains(QLatin1String(expected))) << expected << "\n" << memo.toStdString();
+    EXPECT_EQ(messages.shown.size(), 1);
+}
+
+TEST_F(ProgramTicksTest, TicksGoOnWhileTheDisableQuestionsAndABoxInsideThemAreOpen)
+{
+    Put(QStringLiteral("Missing"), MondayAt(9, 2, OpensMissing()));
+    Put(QStringLiteral("A"), MondayAt(9, 1, Shows("first")));
+    Put(QStringLiteral("B"), MondayAt(9, 4, Shows("second")));
+    Put(QStringLiteral("C"), MondayAt(9, 7, Shows("third")));
+    // The first question stays open from 09:00 to 09:08; the not-found box comes inside it
+    // and stays until 09:06.
+    messages.onShow = [this](const ShownMessage& m) {
+        if (m.kind == QLatin1String("question") && closedAt.isEmpty() && messages.shown.size() == 1)
+            KeepOpenUntil(9, 8);
+        else if (m.kind == QLatin1String("notice"))
+            KeepOpenUntil(9, 6);
+    };
+    RunUntil(9, 0);
+    form->DisableNelvora1Click();
+    EXPECT_EQ(closedAt, (QStringList{"09:06", "09:08"}));
+    const QString memo = Memo();
+    for (const char* expected : {"(09:01 AM)", "(09:04 AM)", "(09:07 AM)"})
+        EXPECT_TRUE(memo.contains(QLatin1String(expected))) << expected << "\n" << memo.toStdString();
+    EXPECT_TRUE(form->Timer1()->isActive());
 }

@@ -40,7 +40,7 @@ namespace {
 
 DueDecision Evaluate(const char* ini, const QDateTime& now)
 {
-    return EvaluateReminder(ProfileSnapshot::FromBytes(QByteArray(ini)), TickClock::FromDateTime(now));
+    return EvaluateReminder(ReadResidentSchedule(ProfileSnapshot::FromBytes(QByteArray(ini))), TickClock::FromDateTime(now));
 }
 
 QDateTime At(int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi)); }
@@ -141,7 +141,29 @@ TEST(DueEvaluation, HandEditedExtremesStayBoundedAndWritable)
         // Once written back, the same file does not fire again in the same day.
         const std::optional<QByteArray> after = ApplyProfileWrites(QByteArray(ini), d.writes);
         ASSERT_TRUE(after.has_value());
-        EXPECT_FALSE(EvaluateReminder(ProfileSnapshot::FromBytes(*after),
+        EXPECT_FALSE(EvaluateReminder(ReadResidentSchedule(ProfileSnapshot::FromBytes(*after)),
                                       TickClock::FromDateTime(At(2026, 6, 15, 23, 59))).due) << ini;
     }
+}
+
+TEST(DueEvaluation, MovingOnWritesOnlyTheScheduleAndStaysWithinRealYears)
+{
+    // Saved after the date: the year moves on, the save's stamp stays.
+    const DueDecision yearly = Evaluate("[LastProc]\nYR=2026\nMO=8\nDY=10\nHR=14\nMN=0\n"
+                                        "[Date]\nCk=1\nYear=2024\nMonth=8\nDay=3\nHr=9\nMin=0\nRepeat=1\n",
+                                        At(2026, 8, 10, 14, 1));
+    EXPECT_FALSE(yearly.due);
+    EXPECT_EQ(Writes(yearly), QStringList{"Date/Year=2027"});
+    // Off since long before the stamp's day: the first moment after the stamp has passed
+    // too, so it fires now and moves past today.
+    const DueDecision catchUp = Evaluate("[LastProc]\nYR=2025\nMO=8\nDY=10\nHR=14\nMN=0\n"
+                                         "[Date]\nCk=1\nYear=2025\nMonth=8\nDay=3\nHr=9\nMin=0\nRepeat=1\n",
+                                         At(2026, 9, 1, 9, 0));
+    EXPECT_TRUE(catchUp.due);
+    EXPECT_EQ(Writes(catchUp).value(0), QStringLiteral("Date/Year=2027"));
+    // Values whose text order is no time order are left alone.
+    EXPECT_TRUE(Evaluate("[LastProc]\nYR=2026\nMO=8\nDY=10\nHR=14\nMN=0\n"
+                         "[Monthly]\nCk=1\nDay=15\nHr=9\nMin=0\n", At(2026, 8, 10, 14, 1)).writes.isEmpty());
+    EXPECT_TRUE(Evaluate("[LastProc]\nYR=2026\nMO=8\nDY=10\nHR=14\nMN=0\n"
+                         "[Date]\nCk=1\nYear=100\nMonth=8\nDay=3\nHr=9\nMin=0\nRepeat=1\n", At(2026, 8, 10, 14, 1)).writes.isEmpty());
 }

@@ -150,3 +150,63 @@ TEST_F(TickTest, CatchUpAfterDaysOffAndAClockJumpFiresEachOnce)
     EXPECT_EQ(actions.Messages().last(), QStringLiteral("Weekly"));
     EXPECT_EQ(actions.fired.size(), 4);
 }
+
+TEST_F(TickTest, YearlySavedAfterItsDateMovesOnWithoutFiringAndFiresNextYear)
+{
+    // A birthday on 3 August, saved on 10 August.
+    Put(QStringLiteral("Birthday"), LastProcIni(2026, 8, 10, 14, 0) + DateIni(2026, 8, 3, 9, 0, true));
+    TickAt(2026, 8, 10, 14, 1);
+    EXPECT_TRUE(actions.fired.isEmpty());
+    EXPECT_EQ(Int(QStringLiteral("Birthday"), "Date", "Year"), 2027);
+    EXPECT_EQ(LastProc(QStringLiteral("Birthday")), QStringLiteral("2026 8 10 14 0"));
+    TickAt(2027, 8, 3, 8, 59);
+    EXPECT_TRUE(actions.fired.isEmpty());
+    TickAt(2027, 8, 3, 9, 0);
+    EXPECT_EQ(actions.Messages(), QStringList{"Birthday"});
+    EXPECT_EQ(Int(QStringLiteral("Birthday"), "Date", "Year"), 2028);
+
+    // A one-time date saved after its moment keeps quiet for good and is left as it is.
+    Put(QStringLiteral("Once"), LastProcIni(2026, 8, 10, 14, 0) + DateIni(2026, 8, 3, 9, 0, false));
+    const QByteArray once = ReadAll(Path(QStringLiteral("Once")));
+    TickAt(2026, 8, 10, 14, 2);
+    TickAt(2030, 8, 3, 9, 0);
+    EXPECT_EQ(actions.Messages().count(QStringLiteral("Once")), 0);
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("Once"))), once);
+}
+
+TEST_F(TickTest, SaveThatWritesBackTheOldYearOverAFiringDoesNotKillTheReminder)
+{
+    Put(QStringLiteral("Anniversary"), LastProcIni(2026, 5, 1, 0, 0) + DateIni(2026, 8, 3, 9, 0, true));
+    // Its Modify pages were opened before it fired; the save comes after the firing and
+    // writes the year and the stamp of the pages.
+    TickAt(2026, 8, 3, 9, 0);
+    ASSERT_EQ(actions.fired.size(), 1);
+    ASSERT_EQ(Int(QStringLiteral("Anniversary"), "Date", "Year"), 2027);
+    WriteProfileStrings(Path(QStringLiteral("Anniversary")),
+                        {{"Date", "Year", "2026"}, {"LastProc", "YR", "2026"}, {"LastProc", "MO", "8"},
+                         {"LastProc", "DY", "3"}, {"LastProc", "HR", "9"}, {"LastProc", "MN", "20"}});
+    TickAt(2026, 8, 3, 9, 21);
+    TickAt(2026, 8, 3, 9, 22);
+    EXPECT_EQ(actions.fired.size(), 1); // it fired today already
+    EXPECT_EQ(Int(QStringLiteral("Anniversary"), "Date", "Year"), 2027);
+    TickAt(2027, 8, 3, 9, 0);
+    EXPECT_EQ(actions.fired.size(), 2);
+}
+
+TEST_F(TickTest, MonthlyAtOrBeforeItsStampMovesOnToItsNextMonth)
+{
+    // The 15th at 9:00, stamped on the 20th: either saved then, or written back by a save.
+    Put(QStringLiteral("Rent"), LastProcIni(2026, 6, 20, 12, 0) + MonthlyIni(2026, 6, 15, 9, 0));
+    // Stamped in the very minute of the moment.
+    Put(QStringLiteral("Water"), LastProcIni(2026, 6, 15, 9, 0) + MonthlyIni(2025, 6, 15, 9, 0));
+    TickAt(2026, 6, 20, 12, 1);
+    EXPECT_TRUE(actions.fired.isEmpty());
+    EXPECT_EQ(Int(QStringLiteral("Rent"), "Monthly", "Year") * 100 + Int(QStringLiteral("Rent"), "Monthly", "Month"), 202607);
+    EXPECT_EQ(Int(QStringLiteral("Water"), "Monthly", "Year") * 100 + Int(QStringLiteral("Water"), "Monthly", "Month"), 202607);
+    EXPECT_EQ(LastProc(QStringLiteral("Rent")), QStringLiteral("2026 6 20 12 0"));
+    TickAt(2026, 7, 15, 9, 0);
+    QStringList fired = actions.Messages();
+    fired.sort();
+    EXPECT_EQ(fired, (QStringList{"Rent", "Water"}));
+    EXPECT_EQ(Int(QStringLiteral("Rent"), "Monthly", "Month"), 8);
+}

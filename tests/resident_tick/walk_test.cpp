@@ -7,7 +7,9 @@
 #include <QRandomGenerator>
 
 #include <cstdio>
+#include <csignal>
 #include <ctime>
+#include <sys/resource.h>
 #include <unistd.h>
 
 TEST_F(TickTest, WalkStopsWhenTheTimerIsSwitchedOff)
@@ -27,7 +29,7 @@ TEST_F(TickTest, WalkStopsWhenTheTimerIsSwitchedOff)
     EXPECT_EQ(actions.Messages().count(first), 1);
 }
 
-TEST_F(TickTest, UnwritableFileIsReportedOnceAndTheOthersStillRun)
+TEST_F(TickTest, UnwritableFileFiresOncePerDueDayAndTellsOncePerDay)
 {
     Put(QStringLiteral("Locked"), DaysIni(9, 0, QStringLiteral("Mon")));
     Put(QStringLiteral("Open1"), DaysIni(9, 0, QStringLiteral("Mon")));
@@ -35,34 +37,105 @@ TEST_F(TickTest, UnwritableFileIsReportedOnceAndTheOthersStillRun)
     const QString locked = Path(QStringLiteral("Locked"));
     const QByteArray before = ReadAll(locked);
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner));
+    const ShownMessage error{QStringLiteral("raised"), QStringLiteral("Unable to write to ") + locked + QLatin1Char('.')};
 
-    // A tick that begins inside the error box must not show the box a second time.
+    // Ticks that begin inside its actions or inside the error box neither fire it again
+    // nor show the box again.
     int nested = 0;
-    messages.onShow = [this, &nested](const ShownMessage&) {
-        if (nested++ == 0)
+    actions.onPerform = [this, &nested](const Fired& f) {
+        if (f.msg == QLatin1String("Locked") && nested++ == 0)
             TickAt(2026, 6, 1, 9, 0);
     };
+    messages.onShow = [this](const ShownMessage&) { TickAt(2026, 6, 1, 9, 0); };
     TickAt(2026, 6, 1, 9, 0);
+    actions.onPerform = nullptr;
     messages.onShow = nullptr;
-    EXPECT_EQ(messages.shown, (QList<ShownMessage>{{QStringLiteral("raised"),
-                                                    QStringLiteral("Unable to write to ") + locked + QLatin1Char('.')}}));
+    EXPECT_EQ(messages.shown, QList<ShownMessage>{error});
     QStringList fired = actions.Messages();
     fired.sort();
-    EXPECT_EQ(fired, (QStringList{"Open1", "Open2"}));
-    EXPECT_EQ(ReadAll(locked), before); // neither stamped nor advanced
+    EXPECT_EQ(fired, (QStringList{"Locked", "Open1", "Open2"}));
+    EXPECT_EQ(ReadAll(locked), before);
 
+    // The day's stamp is kept in memory: quiet for the rest of the day.
     TickAt(2026, 6, 1, 9, 1);
-    TickAt(2026, 6, 1, 9, 2);
+    TickAt(2026, 6, 1, 23, 59);
+    TickAt(2026, 6, 2, 9, 0);
+    EXPECT_EQ(actions.fired.size(), 3);
     EXPECT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(actions.fired.size(), 2);
 
-    // Writable again: it fires, and a later failure is reported afresh.
-    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner));
-    TickAt(2026, 6, 1, 9, 3);
-    EXPECT_EQ(actions.Messages().last(), QStringLiteral("Locked"));
-    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner));
+    // Its next due day it fires again, and the error is told again, once.
     TickAt(2026, 6, 8, 9, 0);
+    TickAt(2026, 6, 8, 9, 1);
+    EXPECT_EQ(actions.Messages().count(QStringLiteral("Locked")), 2);
+    EXPECT_EQ(messages.shown, (QList<ShownMessage>{error, error}));
+
+    // Writable again: the next firing lands in the file.
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner));
+    TickAt(2026, 6, 15, 9, 0);
+    EXPECT_EQ(actions.Messages().count(QStringLiteral("Locked")), 3);
+    EXPECT_EQ(LastProc(QStringLiteral("Locked")), QStringLiteral("2026 6 15 23 59"));
     EXPECT_EQ(messages.shown.size(), 2);
+}
+
+TEST_F(TickTest, FullDiskAndOverlongNamesStillFireAndKeepTheAdvance)
+{
+    // The longest name the folder takes leaves no room for the temporary file of a write.
+    const QString longName = QString(251, QLatin1Char('n'));
+    Put(longName, LastProcIni(2026, 6, 1, 0, 0) + MonthlyIni(2026, 6, 15, 9, 0));
+    ASSERT_TRUE(QFileInfo::exists(Path(longName)));
+    TickAt(2026, 6, 15, 9, 0);
+    TickAt(2026, 6, 15, 9, 1);
+    EXPECT_EQ(actions.Messages(), QStringList{longName});
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("Unable to write to ") + Path(longName) + QLatin1Char('.'));
+    EXPECT_EQ(Int(longName, "Monthly", "Month"), 6);
+    // The month's advance is kept with the stamp: next month, not every day from now on.
+    TickAt(2026, 6, 16, 9, 0);
+    TickAt(2026, 7, 14, 9, 0);
+    EXPECT_EQ(actions.fired.size(), 1);
+    TickAt(2026, 7, 15, 9, 0);
+    EXPECT_EQ(actions.fired.size(), 2);
+    EXPECT_EQ(messages.shown.size(), 2);
+
+    // A full disk: no byte of the new content can be written.
+    Put(QStringLiteral("Full"), LastProcIni(2026, 6, 1, 0, 0) + DateIni(2026, 8, 3, 9, 0, true));
+    struct sigaction ignore = {}, old = {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+    rlimit limit{}, saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    limit = saved;
+    limit.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    TickAt(2026, 8, 3, 9, 0);
+    TickAt(2026, 8, 3, 9, 1);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &old, nullptr);
+    EXPECT_EQ(actions.Messages().count(QStringLiteral("Full")), 1);
+    EXPECT_EQ(messages.shown.size(), 3);
+    EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2026);
+    // Room again: the year it would have written comes with the next firing, not before.
+    TickAt(2026, 8, 4, 9, 0);
+    EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2026);
+    TickAt(2027, 8, 3, 9, 0);
+    EXPECT_EQ(actions.Messages().count(QStringLiteral("Full")), 2);
+    EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2028);
+    EXPECT_EQ(LastProc(QStringLiteral("Full")), QStringLiteral("2027 8 3 23 59"));
+}
+
+TEST_F(TickTest, FileChangedAfterAFailedWriteSpeaksForItself)
+{
+    Put(QStringLiteral("Pill"), DaysIni(9, 0, QStringLiteral("Mon")));
+    const QString path = Path(QStringLiteral("Pill"));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    TickAt(2026, 6, 1, 9, 0);
+    EXPECT_EQ(actions.fired.size(), 1);
+    // Saved again by the editor for later the same day: its own stamp counts again.
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    WriteAll(path, LastProcIni(2026, 6, 1, 9, 30) + DaysIni(10, 0, QStringLiteral("Mon")) + MsgIni("Pill"));
+    TickAt(2026, 6, 1, 10, 0);
+    EXPECT_EQ(actions.fired.size(), 2);
+    EXPECT_EQ(LastProc(QStringLiteral("Pill")), QStringLiteral("2026 6 1 23 59"));
 }
 
 TEST_F(TickTest, WhateverLiesInTheFolderNeitherCrashesNorFires)

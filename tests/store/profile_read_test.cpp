@@ -61,7 +61,7 @@ TEST_F(StoreTest, HostileFilesNeverCrashReaders)
 {
     const QString path = File("bad.ini");
     auto readAll = [&] {
-        ReadResidentReminder(ProfileSnapshot::Read(path));
+        ReadResidentSchedule(ProfileSnapshot::Read(path));
         ReadReminderSummary(path);
         StoreErrorOf([&] { LoadReminder(path); });
     };

@@ -38,6 +38,7 @@ TEST(ReminderStamps, TextFormAndOrder)
     EXPECT_EQ(TwoDigits(0) + TwoDigits(7) + TwoDigits(10) + TwoDigits(100), "000710100");
     EXPECT_EQ(StampText(2026, 3, 7, 9, 5), "202603070905");
     EXPECT_EQ(StampText(1, 1, 1, 1, 1), "101010101");
+    EXPECT_EQ(StampText(-5, -1, 100, 2147483647, 0), "-50-1100214748364700"); // hand-edited values
     EXPECT_LT(StampText(1, 1, 1, 1, 1), StampText(2026, 1, 1, 0, 0));
     EXPECT_LT(StampText(2026, 9, 30, 23, 59), StampText(2026, 10, 1, 0, 0));
 }
@@ -131,7 +132,7 @@ TEST_F(StoreTest, ReadersApplyTheirOwnDefaults)
     // No LastProc, an empty and a wrong hour, both kinds chosen by hand.
     const QString path = File("both.ini");
     WriteAll(path, "[date]\nck=1\nHr=\nDay=03\n[DAYS]\nCK=1\nTue=1\nHr=x\n");
-    const TReminder res = ReadResidentReminder(ProfileSnapshot::Read(path));
+    const TResidentSchedule res = ReadResidentSchedule(ProfileSnapshot::Read(path));
     const TProcStamp& s = res.LastProc;
     EXPECT_EQ(StampText(s.YR, s.MO, s.DY, s.HR, s.MN), "101010101");
     EXPECT_TRUE(res.Date.Ck && res.Days.Ck && res.Days.Tue && !res.Monthly.Ck);
@@ -156,6 +157,6 @@ TEST_F(StoreTest, ReadersApplyTheirOwnDefaults)
     // The editor's geometry file shares the folder and reads as inactive.
     SetGeometryFile(EditorGeometryFile());
     ASSERT_TRUE(WriteFormSize("FrmWhen", 600, 700));
-    const TReminder geo = ReadResidentReminder(ProfileSnapshot::Read(EditorGeometryFile()));
+    const TResidentSchedule geo = ReadResidentSchedule(ProfileSnapshot::Read(EditorGeometryFile()));
     EXPECT_FALSE(geo.Date.Ck || geo.Days.Ck || geo.Monthly.Ck);
 }
