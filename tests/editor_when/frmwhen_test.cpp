@@ -22,6 +22,42 @@
 #include <clocale>
 #include <memory>
 
+// The texts as the user reads them, spelled out so that a changed word fails here.
+const char* const DateWrongOptionText =
+    "You cannot use these options unless you choose the correct option at the top of the "
+    "window. Click the first option at the top if you wish to set options based on a "
+    "specific date, then you can use these settings.";
+const char* const DaysWrongOptionText =
+    "You cannot use these options unless you choose the correct option at the top of the "
+    "window. Click the second option at the top if you wish to set options based on a "
+    "specific days, then you can use these settings.";
+const char* const MonthlyWrongOptionText =
+    "You cannot use these options unless you choose the correct option at the top of the "
+    "window. Click the third option at the top if you wish to set options based on month "
+    "end or month beginning, then you can use these settings.";
+const char* const DateExampleText =
+    "Use this section anytime you wish to create a reminder to notify you when this date "
+    "and time has arrived. For example, set a reminder for individual dates like a "
+    "birthday approaching, meeting reminder, task you need to do, anniversary, or any "
+    "other specific date. You can also check the \"Repeat\" box to make this reminder "
+    "repeat. For example, if you set a reminder for August 3rd, and you click the "
+    "\"Repeat\" box, then the reminder will notify you every year when August 3rd is "
+    "reached. (Meaning your reminder will continue to repeat on this date, otherwise the "
+    "reminder will just notify you one time when August 3rd is reached.)";
+const char* const DaysExampleText =
+    "Use this section anytime you wish to create a reminder to notify you when events "
+    "occur repeatedly every day, week or weekend. For example, set a reminder for weekly "
+    "meetings that occur every Wednesday, or an event that occurs every Saturday, or any "
+    "other weekly or daily event you wish to be reminded about. Everytime the chosen "
+    "day(s) and time is reached, a reminder will occur to notify you of your approaching "
+    "event.";
+const char* const MonthlyExampleText =
+    "Use this section anytime you wish to create a monthly reminder for something that "
+    "occurs at the beginning of the month or the end of the month. For example, set a "
+    "reminder for paying bills at month end, or anything you want to be reminded about "
+    "early in the month or late in the month, etc. Everytime your chosen day is reached "
+    "every month, a reminder will occur to notify you of this.";
+
 namespace {
 
 class SchedulePage : public ::testing::Test {
@@ -165,7 +201,7 @@ TEST_F(SchedulePage, GuardedFieldWarnsOnEveryStepAndLabelsFollowOnlyOnSelection)
         QTest::keyClick(page->SpinSDHour, Qt::Key_Up);
     ASSERT_EQ(messages.shown.size(), 3);
     for (const ShownMessage& m : messages.shown)
-        EXPECT_EQ(m, (ShownMessage{"notice", QString::fromLatin1(kDateWrongOption)}));
+        EXPECT_EQ(m, (ShownMessage{"notice", DateWrongOptionText}));
     EXPECT_EQ(page->SpinSDHour->Value(), 4);
     EXPECT_EQ(page->LblSD2->text(), "1:00");
 
@@ -176,8 +212,8 @@ TEST_F(SchedulePage, GuardedFieldWarnsOnEveryStepAndLabelsFollowOnlyOnSelection)
 
     page->SpinDYMin->SetValue(9);
     page->SpinEMDay->SetValue(9);
-    EXPECT_EQ(messages.Texts(), (QStringList{kDateWrongOption, kDateWrongOption, kDateWrongOption,
-                                             kDaysWrongOption, kMonthlyWrongOption}));
+    EXPECT_EQ(messages.Texts(), (QStringList{DateWrongOptionText, DateWrongOptionText, DateWrongOptionText,
+                                             DaysWrongOptionText, MonthlyWrongOptionText}));
 }
 
 TEST_F(SchedulePage, SelectionColoursAndShowsOnlyItsOwnSummaries)
@@ -227,7 +263,7 @@ TEST_F(SchedulePage, ExampleButtonsShowTheirHelpAndChangeNothing)
     Click(page->BitBtn2);
     Click(page->BitBtn3);
     Click(page->BitBtn4);
-    EXPECT_EQ(messages.Texts(), (QStringList{kDateExample, kDaysExample, kMonthlyExample}));
+    EXPECT_EQ(messages.Texts(), (QStringList{DateExampleText, DaysExampleText, MonthlyExampleText}));
     EXPECT_EQ(messages.shown.front().kind, "notice");
     EXPECT_TRUE(page->isVisible());
     EXPECT_FALSE(page->RadDate->isChecked());
