@@ -14,8 +14,6 @@
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
-#include <QFileInfo>
-#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QIcon>

@@ -548,20 +548,13 @@ std::vector<ProfileSnapshot::Entry> ProfileSnapshot::Entries() const
     // Only the first of two equal sections or keys is listed, as only it is found.
     std::vector<Entry> out;
     for (auto s = sections_.begin(); s != sections_.end(); ++s) {
-        const auto sameSection = [&](const Section& o) { return SameNameView(View(o.name), View(s->name)); };
-        if (std::any_of(sections_.begin(), s, sameSection))
+        if (std::any_of(sections_.begin(), s, [&](const Section& o) { return SameNameView(View(o.name), View(s->name)); }))
             continue;
-        for (qsizetype i = s->firstKey; i < s->endKey; ++i) {
-            const Key& k = keys_[static_cast<size_t>(i)];
-            const auto sameKey = [&](qsizetype j) {
-                return SameNameView(View(keys_[static_cast<size_t>(j)].name), View(k.name));
-            };
-            bool shadowed = false;
-            for (qsizetype j = s->firstKey; j < i && !shadowed; ++j)
-                shadowed = sameKey(j);
-            if (!shadowed)
-                out.push_back({View(s->name).toString(), View(k.name).toString(),
-                               TruncatedView(View(k.value)).toString()});
+        const auto first = keys_.begin() + s->firstKey;
+        for (auto k = first; k != keys_.begin() + s->endKey; ++k) {
+            if (std::none_of(first, k, [&](const Key& o) { return SameNameView(View(o.name), View(k->name)); }))
+                out.push_back({View(s->name).toString(), View(k->name).toString(),
+                               TruncatedView(View(k->value)).toString()});
         }
     }
     return out;

@@ -14,53 +14,8 @@ uptime_now() { cut -d' ' -f1 /proc/uptime; }
 faked_seconds() { awk -v u="$1" -v t="$BOXES_T0" 'BEGIN { printf "%d", (u - t) * 60 }'; }
 faked_minute_now() { echo $(( $(faked_seconds "$(uptime_now)") / 60 )); }
 
-# wednesday_reminder NAME HR MIN OPEN-PATH: a weekday reminder for 10 June 2026 that opens a file.
-wednesday_reminder() {
-  write_reminder "$1" <<EOF2
-[LastProc]
-YR=2026
-MO=6
-DY=9
-HR=18
-MN=0
-AM=1
-PM=0
-[Date]
-Ck=0
-[Days]
-Ck=1
-Mon=0
-Tue=0
-Wed=1
-Thu=0
-Fri=0
-Sat=0
-Sun=0
-Year=2005
-Month=1
-Day=1
-Hr=$2
-Min=$3
-[Monthly]
-Ck=0
-[SayTime]
-Ck=0
-[SayDay]
-Ck=0
-[PlayMP3]
-Ck=0
-[Display]
-Ck=0
-[SayMsg]
-Ck=0
-[Open]
-Ck=1
-[Reminder]
-Msg=
-Open=$4
-MP3=
-EOF2
-}
+# wednesday_reminder NAME HR MIN OPEN-PATH: a reminder for Wednesday 10 June 2026 that opens a file.
+wednesday_reminder() { weekday_reminder "$1" Wed "$2" "$3" "$4" 0; }
 
 # The program's own box (caption "Nelvora"), not its tray icon of the same name.
 nelvora_box() {

@@ -153,6 +153,49 @@ window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head 
 # write_reminder NAME: the INI text comes on standard input.
 write_reminder() { cat > "$REMINDERS/$1.ini"; }
 
+# weekday_reminder NAME DAYKEY HR MIN OPEN-PATH [STAMP-MINUTE]: a reminder on one weekday
+# that opens a file, last fired on Tuesday 9 June 2026 at 18:STAMP-MINUTE (30 unless given).
+weekday_reminder() {
+  write_reminder "$1" <<EOF2
+[LastProc]
+YR=2026
+MO=6
+DY=9
+HR=18
+MN=${6:-30}
+AM=1
+PM=0
+[Date]
+Ck=0
+[Days]
+Ck=1
+$(for d in Mon Tue Wed Thu Fri Sat Sun; do [ "$d" = "$2" ] && echo "$d=1" || echo "$d=0"; done)
+Year=2005
+Month=1
+Day=1
+Hr=$3
+Min=$4
+[Monthly]
+Ck=0
+[SayTime]
+Ck=0
+[SayDay]
+Ck=0
+[PlayMP3]
+Ck=0
+[Display]
+Ck=0
+[SayMsg]
+Ck=0
+[Open]
+Ck=1
+[Reminder]
+Msg=
+Open=$5
+MP3=
+EOF2
+}
+
 # ini_value FILE SECTION KEY
 ini_value() {
   awk -F= -v s="[$2]" -v k="$3" '

@@ -74,46 +74,6 @@ scenario_weekday() {
   local wed thu
   wed=$(mark_script wednesday)
   thu=$(mark_script thursday)
-  weekday_reminder() { # NAME DAYKEY HR MIN SCRIPT
-    write_reminder "$1" <<EOF2
-[LastProc]
-YR=2026
-MO=6
-DY=9
-HR=18
-MN=30
-AM=1
-PM=0
-[Date]
-Ck=0
-[Days]
-Ck=1
-$(for d in Mon Tue Wed Thu Fri Sat Sun; do [ "$d" = "$2" ] && echo "$d=1" || echo "$d=0"; done)
-Year=2005
-Month=1
-Day=1
-Hr=$3
-Min=$4
-[Monthly]
-Ck=0
-[SayTime]
-Ck=0
-[SayDay]
-Ck=0
-[PlayMP3]
-Ck=0
-[Display]
-Ck=0
-[SayMsg]
-Ck=0
-[Open]
-Ck=1
-[Reminder]
-Msg=
-Open=$5
-MP3=
-EOF2
-  }
   # 10 June 2026 is a Wednesday.
   weekday_reminder OnWednesday Wed 10 1 "$wed"
   weekday_reminder OnThursday Thu 9 0 "$thu"
