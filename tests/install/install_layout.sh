@@ -134,7 +134,7 @@ for program in orsivel Velmaro; do
   esac
   for text in "takes no options" '~/.local/share/Velmaro/<name>.ini' \
     '~/.config/autostart/Nelvora.desktop' "$own_sizes"; do
-    echo "$source" | grep -q -F -- "$text" || fail "$program.1 does not say '$text'"
+    [[ $source == *"$text"* ]] || fail "$program.1 does not say '$text'"
   done
 done
 

@@ -38,11 +38,14 @@ check "the package has no maintainer" test -n "$(field Maintainer)"
 check "the package's homepage is '$(field Homepage)'" test "$(field Homepage)" = "https://www.nelvora.example/"
 check "the package has no description" test -n "$(field Description)"
 
-# Dependencies are listed with commas; compare package names only.
+# Dependencies are listed with commas; compare package names only. The names are matched
+# from a here-string: under pipefail, a grep -q that stops at its match can kill the echo
+# still feeding it, and a present name then reads as missing.
+package_names() { tr ',' '\n' <<<"$1" | sed 's/(.*)//; s/|.*//; s/[[:space:]]//g' | grep -v '^$'; }
 depends=$(field Depends)
 echo "Depends: $depends"
-dep_names=$(echo "$depends" | tr ',' '\n' | sed 's/(.*)//; s/|.*//; s/[[:space:]]//g' | grep -v '^$')
-has_dep() { echo "$dep_names" | grep -qxF "$1"; }
+dep_names=$(package_names "$depends")
+has_dep() { grep -qxF -- "$1" <<<"$dep_names"; }
 wanted=(qt6-speech-speechd-plugin xdg-utils)
 if [ -z "${skip_reason:-}" ]; then
   # The libraries the programs link, found by dpkg-shlibdeps.
@@ -58,8 +61,9 @@ for dep in qt6-qpa-plugins speech-dispatcher speech-dispatcher-espeak-ng espeak-
 done
 recommends=$(field Recommends)
 echo "Recommends: $recommends"
+recommend_names=$(package_names "$recommends")
 for dep in speech-dispatcher speech-dispatcher-espeak-ng; do
-  echo "$recommends" | tr ',' '\n' | sed 's/(.*)//; s/[[:space:]]//g' | grep -qxF "$dep" ||
+  grep -qxF -- "$dep" <<<"$recommend_names" ||
     fail "the package does not recommend $dep"
 done
 
