@@ -8,7 +8,7 @@ E2E_TMP=$(mktemp -d /tmp/nelvora-e2e.XXXXXX)
 
 # An X client can block for good when a window it asks about goes away under it (seen
 # with xdotool search while the tray host died); every call here is bounded, so a waiting
-# loop retries instead of hanging the scenario.
+# loop retries instead of hanging the scenario. A `sh -c` does not see these wrappers.
 xdotool() { timeout 10 xdotool "$@"; }
 xwininfo() { timeout 10 xwininfo "$@"; }
 xclip() { timeout 10 xclip "$@"; }

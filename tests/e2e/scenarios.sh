@@ -207,7 +207,7 @@ scenario_signals() {
 scenario_trayhost() {
   # No tray host when the program starts, as early at log-in.
   kill "$TRAYER_PID"; wait "$TRAYER_PID" 2>/dev/null
-  wait_until 5 sh -c '! xdotool search --classname trayer >/dev/null 2>&1' || fail "trayer stayed"
+  wait_until 5 eval '! tray_present' || fail "trayer stayed"
   start_velmaro
   sleep 2
   icon_shown && fail "an icon without a tray host"

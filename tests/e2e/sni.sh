@@ -133,7 +133,7 @@ scenario_sni() {
   done
   # Only the panel may host the icon: no XEmbed tray host beside it.
   kill "$TRAYER_PID"; wait "$TRAYER_PID" 2>/dev/null
-  wait_until 5 sh -c '! xdotool search --classname trayer >/dev/null 2>&1' || fail "trayer stayed"
+  wait_until 5 eval '! tray_present' || fail "trayer stayed"
   start_session_bus
   start_xfce_panel
   icon_not_drawn || fail "the panel shows the icon before the program runs"
