@@ -121,9 +121,10 @@ LineInfo Classify(const QByteArray& body, const LineSpan& span, Encoding encodin
     return info;
 }
 
-bool SameName(const QString& a, const QString& b)
+bool SameName(QStringView a, QStringView b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    // Simple case folding keeps the length, so most names differ already there.
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 QByteArray ReadFileBytes(const QByteArray& native, bool* ok)
@@ -406,10 +407,6 @@ std::optional<QByteArray> WriteTarget(const QString& path)
     return native;
 }
 
-} // namespace
-
-namespace {
-
 std::optional<int> ParseInteger(QStringView t)
 {
     t = t.trimmed();
@@ -461,12 +458,6 @@ QStringView TruncatedView(QStringView value)
     if (value.at(n - 1).isHighSurrogate())
         --n;
     return value.first(n);
-}
-
-bool SameNameView(QStringView a, QStringView b)
-{
-    // Simple case folding keeps the length, so most names differ already there.
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -523,12 +514,12 @@ const ProfileSnapshot::Key* ProfileSnapshot::FindKey(const QString& section, con
 {
     const QStringView sectionName = QStringView(section).trimmed();
     for (const Section& s : sections_) {
-        if (!SameNameView(View(s.name), sectionName))
+        if (!SameName(View(s.name), sectionName))
             continue;
         const QStringView keyName = QStringView(key).trimmed();
         for (qsizetype i = s.firstKey; i < s.endKey; ++i) {
             const Key& k = keys_[static_cast<size_t>(i)];
-            if (SameNameView(View(k.name), keyName))
+            if (SameName(View(k.name), keyName))
                 return &k;
         }
         return nullptr;
@@ -540,7 +531,7 @@ bool ProfileSnapshot::HasSection(const QString& section) const
 {
     const QStringView name = QStringView(section).trimmed();
     return std::any_of(sections_.begin(), sections_.end(),
-                       [&](const Section& s) { return SameNameView(View(s.name), name); });
+                       [&](const Section& s) { return SameName(View(s.name), name); });
 }
 
 std::vector<ProfileSnapshot::Entry> ProfileSnapshot::Entries() const
@@ -548,11 +539,11 @@ std::vector<ProfileSnapshot::Entry> ProfileSnapshot::Entries() const
     // Only the first of two equal sections or keys is listed, as only it is found.
     std::vector<Entry> out;
     for (auto s = sections_.begin(); s != sections_.end(); ++s) {
-        if (std::any_of(sections_.begin(), s, [&](const Section& o) { return SameNameView(View(o.name), View(s->name)); }))
+        if (std::any_of(sections_.begin(), s, [&](const Section& o) { return SameName(View(o.name), View(s->name)); }))
             continue;
         const auto first = keys_.begin() + s->firstKey;
         for (auto k = first; k != keys_.begin() + s->endKey; ++k) {
-            if (std::none_of(first, k, [&](const Key& o) { return SameNameView(View(o.name), View(k->name)); }))
+            if (std::none_of(first, k, [&](const Key& o) { return SameName(View(o.name), View(k->name)); }))
                 out.push_back({View(s->name).toString(), View(k->name).toString(),
                                TruncatedView(View(k->value)).toString()});
         }
