@@ -27,17 +27,6 @@ nelvora_box() {
   return 1
 }
 
-# close_window ID KEY
-close_window() {
-  local try
-  for try in 1 2 3 4 5; do
-    xdotool windowfocus --sync "$1" 2>/dev/null || true
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && xdotool key "$2"
-    wait_until 1 eval '! xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1"' && return 0
-  done
-  fail "window $1 did not close on $2"
-}
-
 # expect_fired_in_minute NAME DUE-MINUTE-AFTER-09:00: once, in its own minute; prints the delay.
 expect_fired_in_minute() {
   expect_eq "$(mark_count "$1")" 1 "times $1 fired"
@@ -67,7 +56,7 @@ scenario_boxes() {
   expect_fired_in_minute first 3
   expect_fired_in_minute second 6
   expect_fired_in_minute third 9
-  close_window "$box" Return
+  key_until_closed "$box" Return || fail "the box did not close on Return"
   sleep 2
   nelvora_box >/dev/null && fail "the missing file's box came again"
   for m in first second third; do expect_eq "$(mark_count $m)" 1 "times $m fired after the box"; done

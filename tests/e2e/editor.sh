@@ -71,9 +71,6 @@ await_window() {
   shown_window "$1"
 }
 
-# window_closed ID: the window is no longer shown.
-window_closed() { ! xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1"; }
-
 # focus WINDOW: keys typed afterwards go to it. Without a window manager nothing else
 # moves the input focus, so it stays there.
 focus() {

@@ -54,6 +54,21 @@ wait_until() {
   return 1
 }
 
+# window_closed ID: the window is no longer shown.
+window_closed() { ! xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1"; }
+
+# key_until_closed ID KEY: presses KEY in that window until it closes. A key sent before
+# the window has the focus is lost, so only this window is ever keyed.
+key_until_closed() {
+  local try
+  for try in 1 2 3 4 5; do
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && xdotool key "$2"
+    wait_until 1 window_closed "$1" && return 0
+  done
+  return 1
+}
+
 setup_home() {
   export HOME=$E2E_TMP/home XDG_DATA_HOME=$E2E_TMP/home/data XDG_CONFIG_HOME=$E2E_TMP/home/config
   export XDG_RUNTIME_DIR=$E2E_TMP/run XDG_CACHE_HOME=$E2E_TMP/home/cache

@@ -102,16 +102,10 @@ click_at() { xdotool mousemove "$1" "$2" click 1; }
 
 # answer_box TITLE KEY: waits for the box and presses KEY in it (Escape = No, Return = default).
 answer_box() {
-  local box try title=$1
+  local box title=$1
   wait_until 5 eval '[ -n "$(window_named "$title")" ]' || fail "no '$1' box"
   box=$(window_named "$1")
-  # A key that comes before the box has the focus is lost; only this box is ever keyed.
-  for try in 1 2 3 4 5; do
-    xdotool windowfocus --sync "$box" 2>/dev/null || true
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$box" ] && xdotool key "$2"
-    wait_until 1 eval '[ "$(window_named "$title")" != "$box" ]' && return 0
-  done
-  fail "the '$1' box did not close on $2"
+  key_until_closed "$box" "$2" || fail "the '$1' box did not close on $2"
 }
 
 editor_seen() { [ "$(grep -c . "$E2E_TMP/editor.mark" 2>/dev/null)" -ge "$1" ]; }
