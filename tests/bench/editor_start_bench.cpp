@@ -5,6 +5,7 @@
 // PROGRAM-FOLDER holds a file "Velmaro"; the resident program counts as running, as it
 // does after log-in, so nothing is started.
 #include "clock.h"
+#include "firstpaint.h"
 #include "frmfirst.h"
 #include "frmwhattype.h"
 #include "frmwhen.h"
@@ -13,31 +14,9 @@
 #include "shell.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QListWidget>
-#include <QTimer>
 
 #include <cstdio>
-
-namespace {
-
-// Quits the event loop after the first paint of the watched window.
-class FirstPaint : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !seen_) {
-            seen_ = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool seen_ = false;
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -60,12 +39,7 @@ int main(int argc, char** argv)
     auto* FrmWhen = new TFrmWhen(messages, &FrmFirst);
     auto* FrmWhatType = new TFrmWhatType(messages, chooser, prompt, &FrmFirst);
     FrmFirst.SetPages(FrmWhen, FrmWhatType);
-    FirstPaint painted;
-    FrmFirst.installEventFilter(&painted);
-    FrmFirst.show();
-    // A window that never paints must not hang a timing run.
-    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(3); });
-    const int result = app.exec();
+    const int result = RunUntilFirstPaint(app, FrmFirst);
     std::printf("%d reminders listed\n", FrmFirst.ListBox1->count());
     return result;
 }
