@@ -39,6 +39,8 @@ QString DataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
 
 QString ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
+QString StateHome() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
+
 bool MakePrivateFolders(const QString& path)
 {
     const QString clean = QDir::cleanPath(path);
