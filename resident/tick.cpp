@@ -13,12 +13,6 @@
 
 namespace {
 
-const QString kDate = QStringLiteral("Date");
-const QString kMonthly = QStringLiteral("Monthly");
-const QString kLastProc = QStringLiteral("LastProc");
-const QString kYear = QStringLiteral("Year");
-const QString kMonth = QStringLiteral("Month");
-
 QString StampOf(const TProcStamp& s) { return StampText(s.YR, s.MO, s.DY, s.HR, s.MN); }
 
 struct Moment {
@@ -94,28 +88,6 @@ bool EvaluateRepeating(Moment& m, const QString& lastProc, const QString& now,
         return false;
     m = AdvancePast(m, firingStamp, step);
     return true;
-}
-
-// The key writes that turn one schedule state into another, in the order the tests make
-// them: the yearly advance, the monthly advance, then the stamp.
-QList<ProfileKeyWrite> ScheduleWrites(const TResidentSchedule& from, const TResidentSchedule& to)
-{
-    QList<ProfileKeyWrite> w;
-    if (from.Date.Year != to.Date.Year)
-        w.append({kDate, kYear, QString::number(to.Date.Year)});
-    if (from.Monthly.Year != to.Monthly.Year || from.Monthly.Month != to.Monthly.Month) {
-        w.append({kMonthly, kYear, QString::number(to.Monthly.Year)});
-        w.append({kMonthly, kMonth, QString::number(to.Monthly.Month)});
-    }
-    if (!(from.LastProc == to.LastProc)) {
-        const TProcStamp& s = to.LastProc;
-        w.append({kLastProc, QStringLiteral("YR"), QString::number(s.YR)});
-        w.append({kLastProc, QStringLiteral("MO"), QString::number(s.MO)});
-        w.append({kLastProc, QStringLiteral("DY"), QString::number(s.DY)});
-        w.append({kLastProc, QStringLiteral("HR"), QString::number(s.HR)});
-        w.append({kLastProc, QStringLiteral("MN"), QString::number(s.MN)});
-    }
-    return w;
 }
 
 } // namespace
@@ -207,7 +179,6 @@ DueDecision EvaluateReminder(const TResidentSchedule& r, const TickClock& clock)
 
     if (decision.due)
         decision.after.LastProc = {clock.Year, clock.Month, clock.Day, 23, 59};
-    decision.writes = ScheduleWrites(r, decision.after);
     return decision;
 }
 
@@ -274,7 +245,7 @@ void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
             unwritten_.remove(path); // changed since, by the editor or by hand: it speaks for itself
     }
     const DueDecision decision = EvaluateReminder(current, clock);
-    if (decision.writes.isEmpty())
+    if (decision.after == current)
         return;
 
     QString failure;

@@ -47,11 +47,8 @@ struct TickClock {
 struct DueDecision {
     bool due = false;
     // The schedule as the tests leave it: a yearly or monthly moment moved on, the stamp
-    // of a firing.
+    // of a firing (ScheduleWrites turns the file into it).
     TResidentSchedule after;
-    // What turns the file read into `after`: the schedule advances, then the stamp; empty
-    // when nothing changes.
-    QList<ProfileKeyWrite> writes;
 };
 
 // The specific-date, weekday and monthly tests on one consistent read of a file.
