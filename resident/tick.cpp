@@ -1,6 +1,7 @@
 #include "tick.h"
 
 #include "clock.h"
+#include "encoding.h"
 #include "folder.h"
 #include "messages.h"
 #include "reminder.h"
@@ -12,12 +13,6 @@
 #include <exception>
 
 namespace {
-
-const QString kDate = QStringLiteral("Date");
-const QString kMonthly = QStringLiteral("Monthly");
-const QString kLastProc = QStringLiteral("LastProc");
-const QString kYear = QStringLiteral("Year");
-const QString kMonth = QStringLiteral("Month");
 
 QString StampOf(const TProcStamp& s) { return StampText(s.YR, s.MO, s.DY, s.HR, s.MN); }
 
@@ -94,28 +89,6 @@ bool EvaluateRepeating(Moment& m, const QString& lastProc, const QString& now,
         return false;
     m = AdvancePast(m, firingStamp, step);
     return true;
-}
-
-// The key writes that turn one schedule state into another, in the order the tests make
-// them: the yearly advance, the monthly advance, then the stamp.
-QList<ProfileKeyWrite> ScheduleWrites(const TResidentSchedule& from, const TResidentSchedule& to)
-{
-    QList<ProfileKeyWrite> w;
-    if (from.Date.Year != to.Date.Year)
-        w.append({kDate, kYear, QString::number(to.Date.Year)});
-    if (from.Monthly.Year != to.Monthly.Year || from.Monthly.Month != to.Monthly.Month) {
-        w.append({kMonthly, kYear, QString::number(to.Monthly.Year)});
-        w.append({kMonthly, kMonth, QString::number(to.Monthly.Month)});
-    }
-    if (!(from.LastProc == to.LastProc)) {
-        const TProcStamp& s = to.LastProc;
-        w.append({kLastProc, QStringLiteral("YR"), QString::number(s.YR)});
-        w.append({kLastProc, QStringLiteral("MO"), QString::number(s.MO)});
-        w.append({kLastProc, QStringLiteral("DY"), QString::number(s.DY)});
-        w.append({kLastProc, QStringLiteral("HR"), QString::number(s.HR)});
-        w.append({kLastProc, QStringLiteral("MN"), QString::number(s.MN)});
-    }
-    return w;
 }
 
 } // namespace
@@ -207,13 +180,13 @@ DueDecision EvaluateReminder(const TResidentSchedule& r, const TickClock& clock)
 
     if (decision.due)
         decision.after.LastProc = {clock.Year, clock.Month, clock.Day, 23, 59};
-    decision.writes = ScheduleWrites(r, decision.after);
     return decision;
 }
 
 ReminderTicker::ReminderTicker(IClock& clock, IMessages& messages, IReminderActions& actions,
                                std::function<bool()> keepWalking)
-    : clock_(clock), messages_(messages), actions_(actions), keepWalking_(std::move(keepWalking))
+    : clock_(clock), messages_(messages), actions_(actions), keepWalking_(std::move(keepWalking)),
+      unwritten_(UnwrittenTable::DefaultStateFile())
 {
 }
 
@@ -228,16 +201,13 @@ void ReminderTicker::Timer1Timer()
     const QString folder = ReminderFolder();
     if (folder.isEmpty())
         return;
+    unwritten_.SaveIfBehind();
     const QStringList entries = ReminderFolderEntries(folder);
-    QStringList paths;
-    paths.reserve(entries.size());
-    for (const QString& entry : entries)
-        paths.append(folder + QLatin1Char('/') + entry);
-    for (qsizetype i = 0; i < paths.size(); ++i) {
+    for (qsizetype i = 0; i < entries.size(); ++i) {
         if (i > 0 && keepWalking_ && !keepWalking_())
             return;
         try {
-            CheckReminder(paths.at(i), tick);
+            CheckReminder(folder + QLatin1Char('/') + entries.at(i), tick);
         } catch (const StoreError& e) {
             messages_.RaisedError(e.text());
         } catch (const std::exception& e) {
@@ -245,20 +215,19 @@ void ReminderTicker::Timer1Timer()
             messages_.RaisedError(QString::fromLocal8Bit(e.what()));
         }
     }
-    ForgetVanished(paths);
+    ForgetVanished(folder);
 }
 
-void ReminderTicker::ForgetVanished(const QStringList& paths)
+void ReminderTicker::ForgetVanished(const QString& folder)
 {
-    if (unwritten_.isEmpty())
+    if (unwritten_.IsEmpty())
         return;
-    const QSet<QString> present(paths.cbegin(), paths.cend());
-    for (auto it = unwritten_.begin(); it != unwritten_.end();) {
-        if (present.contains(it.key()))
-            ++it;
-        else
-            it = unwritten_.erase(it);
-    }
+    // Listed afresh: a tick that ran inside a box of this one may have kept a file that
+    // came after this tick's own listing.
+    QSet<QByteArray> present;
+    for (const QString& entry : ReminderFolderEntries(folder))
+        present.insert(NativeFilePath(folder + QLatin1Char('/') + entry));
+    unwritten_.KeepOnly(present);
 }
 
 void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
@@ -266,33 +235,47 @@ void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
     const ProfileSnapshot file = ProfileSnapshot::Read(path);
     const TResidentSchedule onDisk = ReadResidentSchedule(file);
     TResidentSchedule current = onDisk;
-    // No iterator is kept: a tick inside a box of the actions changes the table.
-    if (const auto it = unwritten_.constFind(path); it != unwritten_.cend()) {
-        if (it->onDisk == onDisk)
-            current = it->pending;
-        else
-            unwritten_.remove(path); // changed since, by the editor or by hand: it speaks for itself
+    QByteArray key;
+    // A copy, not a place in the table: a tick inside a box of the actions changes it.
+    std::optional<Unwritten> kept;
+    if (!unwritten_.IsEmpty()) {
+        key = NativeFilePath(path);
+        kept = unwritten_.Find(key);
+        if (kept && kept->onDisk == onDisk) {
+            current = kept->pending;
+        } else if (kept) {
+            // Changed since, by the editor or by hand: the file speaks for itself.
+            unwritten_.Remove(key);
+            kept.reset();
+        }
     }
     const DueDecision decision = EvaluateReminder(current, clock);
-    if (decision.writes.isEmpty())
+    // Stamp and advances as one update, a file is never advanced without its stamp; what a
+    // failed write kept goes with them, and is tried again at every tick until it lands.
+    const QList<ProfileKeyWrite> writes = ScheduleWrites(onDisk, decision.after);
+    if (writes.isEmpty())
         return;
 
     QString failure;
     try {
-        // Stamp and advances as one update: a file is never advanced without its stamp.
-        WriteProfileStrings(path, ScheduleWrites(onDisk, decision.after));
-        unwritten_.remove(path);
+        WriteProfileStrings(path, writes);
+        if (kept)
+            unwritten_.Remove(key);
     } catch (const StoreError& e) {
-        // Kept before any box opens, so a tick inside it does not fire the reminder again,
-        // nor the next ticks of the day.
-        Unwritten& u = unwritten_[path];
-        u.onDisk = onDisk;
-        u.pending = decision.after;
+        if (key.isEmpty())
+            key = NativeFilePath(path);
+        Unwritten u{onDisk, decision.after, kept ? kept->errorShown : QDate()};
+        // Trying again what is already kept says nothing new; a firing or an advance that
+        // cannot be written is told once per file and day.
+        const bool retry = kept && kept->pending == decision.after;
         const QDate today(clock.Year, clock.Month, clock.Day);
-        if (u.errorShown != today) {
+        if (!retry && u.errorShown != today) {
             u.errorShown = today;
             failure = e.text();
         }
+        // Kept before any box opens, so neither a tick inside it nor a later start of the
+        // scheduler fires the reminder again.
+        unwritten_.Put(key, u);
     }
     // A file that cannot be written must not silence its reminder.
     if (decision.due)

@@ -4,10 +4,9 @@
 
 #include "profile.h"
 #include "reminder.h"
+#include "unwritten.h"
 
-#include <QDate>
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -47,11 +46,8 @@ struct TickClock {
 struct DueDecision {
     bool due = false;
     // The schedule as the tests leave it: a yearly or monthly moment moved on, the stamp
-    // of a firing.
+    // of a firing (ScheduleWrites turns the file into it).
     TResidentSchedule after;
-    // What turns the file read into `after`: the schedule advances, then the stamp; empty
-    // when nothing changes.
-    QList<ProfileKeyWrite> writes;
 };
 
 // The specific-date, weekday and monthly tests on one consistent read of a file.
@@ -77,18 +73,13 @@ public:
     void CheckReminder(const QString& path, const TickClock& clock);
 
 private:
-    // A reminder whose file could not take its stamp or advance: it goes on from what the
-    // write would have left, for as long as the file still reads as it did then.
-    struct Unwritten {
-        TResidentSchedule onDisk;
-        TResidentSchedule pending;
-        QDate errorShown; // the write error is shown once per file and day
-    };
-    void ForgetVanished(const QStringList& paths);
+    void ForgetVanished(const QString& folder);
 
     IClock& clock_;
     IMessages& messages_;
     IReminderActions& actions_;
     std::function<bool()> keepWalking_;
-    QHash<QString, Unwritten> unwritten_;
+    // A reminder whose file could not take its stamp or advance goes on from what the
+    // write would have left, for as long as the file still reads as it did then.
+    UnwrittenTable unwritten_;
 };

@@ -649,3 +649,27 @@ void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writ
     if (!ReplaceFile(*target, *updated, mode, lock.fd))
         throw failure;
 }
+
+void ReplaceProfileFile(const QString& path, const QByteArray& bytes)
+{
+    const StoreError failure(QStringLiteral("Unable to write to %1").arg(path));
+    const std::optional<QByteArray> target = WriteTarget(path);
+    if (!target)
+        throw failure;
+    const qsizetype slash = target->lastIndexOf('/');
+    DirLock lock(slash == 0 ? QByteArray("/") : target->first(slash));
+    if (lock.fd < 0)
+        throw failure;
+    RemoveStaleTemporaries(lock.fd);
+    struct stat st {};
+    mode_t mode = 0600;
+    if (::stat(target->constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))
+            throw failure;
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        throw failure;
+    }
+    if (!ReplaceFile(*target, bytes, mode, lock.fd))
+        throw failure;
+}

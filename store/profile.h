@@ -107,6 +107,11 @@ void WriteProfileString(const QString& path, const QString& section, const QStri
 // what the single writes would give. On failure the file is left as it was.
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes);
 
+// Replaces the whole file with these bytes under the same lock and atomic replacement as
+// the key writes, for a program's own file that it rewrites from scratch. Throws
+// StoreError("Unable to write to <path>") and leaves the file as it was on failure.
+void ReplaceProfileFile(const QString& path, const QByteArray& bytes);
+
 // The pure text transformation behind the writes, for callers that already hold the bytes.
 // Returns nothing when a name or value cannot be written.
 std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original,

@@ -231,3 +231,26 @@ TReminderSummary ReadReminderSummary(const QString& path)
     s.Msg = S(f, "Reminder", "Msg");
     return s;
 }
+
+QList<ProfileKeyWrite> ScheduleWrites(const TResidentSchedule& from, const TResidentSchedule& to)
+{
+    QList<ProfileKeyWrite> w;
+    const auto put = [&w](const QString& section, const QString& key, int value) {
+        w.append({section, key, QString::number(value)});
+    };
+    if (from.Date.Year != to.Date.Year)
+        put(QStringLiteral("Date"), QStringLiteral("Year"), to.Date.Year);
+    if (from.Monthly.Year != to.Monthly.Year || from.Monthly.Month != to.Monthly.Month) {
+        put(QStringLiteral("Monthly"), QStringLiteral("Year"), to.Monthly.Year);
+        put(QStringLiteral("Monthly"), QStringLiteral("Month"), to.Monthly.Month);
+    }
+    if (!(from.LastProc == to.LastProc)) {
+        const QString last = QStringLiteral("LastProc");
+        put(last, QStringLiteral("YR"), to.LastProc.YR);
+        put(last, QStringLiteral("MO"), to.LastProc.MO);
+        put(last, QStringLiteral("DY"), to.LastProc.DY);
+        put(last, QStringLiteral("HR"), to.LastProc.HR);
+        put(last, QStringLiteral("MN"), to.LastProc.MN);
+    }
+    return w;
+}

@@ -2,6 +2,7 @@
 // The reminder file: one INI file per reminder, the only place a reminder exists.
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 class ProfileSnapshot;
@@ -124,3 +125,9 @@ struct TReminderSummary {
     QString Msg;
 };
 TReminderSummary ReadReminderSummary(const QString& path);
+
+struct ProfileKeyWrite;
+// The key writes that turn one schedule state of the scheduler into another, in the order
+// the due tests make them: the yearly advance, the monthly advance, then the stamp. Empty
+// when the two agree on all of these.
+QList<ProfileKeyWrite> ScheduleWrites(const TResidentSchedule& from, const TResidentSchedule& to);

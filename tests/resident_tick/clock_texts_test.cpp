@@ -38,14 +38,22 @@ TEST(TickClockTexts, StampsAndNamesOfOneMoment)
 
 namespace {
 
-DueDecision Evaluate(const char* ini, const QDateTime& now)
+// The decision with the key writes that bring the file to it.
+struct Evaluated : DueDecision {
+    QList<ProfileKeyWrite> writes;
+};
+
+Evaluated Evaluate(const char* ini, const QDateTime& now)
 {
-    return EvaluateReminder(ReadResidentSchedule(ProfileSnapshot::FromBytes(QByteArray(ini))), TickClock::FromDateTime(now));
+    const TResidentSchedule read = ReadResidentSchedule(ProfileSnapshot::FromBytes(QByteArray(ini)));
+    Evaluated e{EvaluateReminder(read, TickClock::FromDateTime(now)), {}};
+    e.writes = ScheduleWrites(read, e.after);
+    return e;
 }
 
 QDateTime At(int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi)); }
 
-QStringList Writes(const DueDecision& d)
+QStringList Writes(const Evaluated& d)
 {
     QStringList out;
     for (const ProfileKeyWrite& w : d.writes)
@@ -65,7 +73,7 @@ TEST(DueEvaluation, SpecificDateNeedsMomentReachedAndStampBelow)
     const char* before = "[LastProc]\nYR=2026\nMO=5\nDY=3\nHR=9\nMN=58\n"
                          "[Date]\nCk=1\nYear=2026\nMonth=5\nDay=3\nHr=10\nMin=0\n";
     EXPECT_FALSE(Evaluate(before, At(2026, 5, 3, 9, 59)).due);
-    const DueDecision late = Evaluate(before, At(2026, 5, 3, 11, 31));
+    const Evaluated late = Evaluate(before, At(2026, 5, 3, 11, 31));
     EXPECT_TRUE(late.due);
     EXPECT_EQ(Writes(late), (QStringList{"LastProc/YR=2026", "LastProc/MO=5", "LastProc/DY=3",
                                          "LastProc/HR=23", "LastProc/MN=59"}));
@@ -92,7 +100,7 @@ TEST(DueEvaluation, AllThreeTestsRunAndEachWritesItsAdvance)
                       "[Date]\nCk=1\nYear=2026\nMonth=6\nDay=1\nHr=9\nMin=0\nRepeat=1\n"
                       "[Days]\nCk=1\nMon=1\nHr=9\nMin=0\n"
                       "[Monthly]\nCk=1\nYear=2026\nMonth=6\nDay=1\nHr=8\nMin=0\n";
-    const DueDecision d = Evaluate(ini, At(2026, 6, 1, 9, 0)); // a Monday
+    const Evaluated d = Evaluate(ini, At(2026, 6, 1, 9, 0)); // a Monday
     EXPECT_TRUE(d.due);
     EXPECT_EQ(Writes(d), (QStringList{"Date/Year=2027", "Monthly/Year=2026", "Monthly/Month=7",
                                       "LastProc/YR=2026", "LastProc/MO=6", "LastProc/DY=1",
@@ -102,21 +110,21 @@ TEST(DueEvaluation, AllThreeTestsRunAndEachWritesItsAdvance)
 TEST(DueEvaluation, LateFiringAdvancesPastTheStamp)
 {
     // A 1 May yearly reminder first seen on 1 June of the next year moves to the year after.
-    const DueDecision yearly = Evaluate("[LastProc]\nYR=2025\nMO=4\nDY=1\nHR=0\nMN=0\n"
+    const Evaluated yearly = Evaluate("[LastProc]\nYR=2025\nMO=4\nDY=1\nHR=0\nMN=0\n"
                                         "[Date]\nCk=1\nYear=2025\nMonth=5\nDay=1\nHr=9\nMin=0\nRepeat=1\n",
                                         At(2026, 6, 1, 9, 0));
     EXPECT_EQ(Writes(yearly).first(), QStringLiteral("Date/Year=2027"));
     // The 15th of March, first seen on 20 April: the next one is 15 May.
-    const DueDecision monthly = Evaluate("[LastProc]\nYR=2026\nMO=3\nDY=1\nHR=0\nMN=0\n"
+    const Evaluated monthly = Evaluate("[LastProc]\nYR=2026\nMO=3\nDY=1\nHR=0\nMN=0\n"
                                          "[Monthly]\nCk=1\nYear=2026\nMonth=3\nDay=15\nHr=9\nMin=0\n",
                                          At(2026, 4, 20, 9, 0));
     EXPECT_EQ(Writes(monthly).mid(0, 2), (QStringList{"Monthly/Year=2026", "Monthly/Month=5"}));
     // Off for years, seen before this month's day: this month's day is next.
-    const DueDecision years = Evaluate("[Monthly]\nCk=1\nYear=2023\nMonth=11\nDay=15\nHr=9\nMin=0\n",
+    const Evaluated years = Evaluate("[Monthly]\nCk=1\nYear=2023\nMonth=11\nDay=15\nHr=9\nMin=0\n",
                                        At(2026, 6, 10, 9, 0));
     EXPECT_EQ(Writes(years).mid(0, 2), (QStringList{"Monthly/Year=2026", "Monthly/Month=6"}));
     // The same moment on the 15th itself: the stamp 23:59 is later, so July.
-    const DueDecision sameDay = Evaluate("[Monthly]\nCk=1\nYear=2023\nMonth=11\nDay=15\nHr=9\nMin=0\n",
+    const Evaluated sameDay = Evaluate("[Monthly]\nCk=1\nYear=2023\nMonth=11\nDay=15\nHr=9\nMin=0\n",
                                          At(2026, 6, 15, 9, 0));
     EXPECT_EQ(Writes(sameDay).mid(0, 2), (QStringList{"Monthly/Year=2026", "Monthly/Month=7"}));
 }
@@ -133,7 +141,7 @@ TEST(DueEvaluation, HandEditedExtremesStayBoundedAndWritable)
         "[Date]\nCk=1\nYear=-2147483648\nMonth=1\nDay=1\nHr=1\nMin=1\nRepeat=1\n",
     };
     for (const char* ini : cases) {
-        const DueDecision d = Evaluate(ini, At(2026, 6, 15, 12, 0));
+        const Evaluated d = Evaluate(ini, At(2026, 6, 15, 12, 0));
         for (const ProfileKeyWrite& w : d.writes)
             EXPECT_TRUE(ParseProfileInteger(w.value).has_value()) << ini << " wrote " << w.value.toStdString();
         if (!d.due)
@@ -149,14 +157,14 @@ TEST(DueEvaluation, HandEditedExtremesStayBoundedAndWritable)
 TEST(DueEvaluation, MovingOnWritesOnlyTheScheduleAndStaysWithinRealYears)
 {
     // Saved after the date: the year moves on, the save's stamp stays.
-    const DueDecision yearly = Evaluate("[LastProc]\nYR=2026\nMO=8\nDY=10\nHR=14\nMN=0\n"
+    const Evaluated yearly = Evaluate("[LastProc]\nYR=2026\nMO=8\nDY=10\nHR=14\nMN=0\n"
                                         "[Date]\nCk=1\nYear=2024\nMonth=8\nDay=3\nHr=9\nMin=0\nRepeat=1\n",
                                         At(2026, 8, 10, 14, 1));
     EXPECT_FALSE(yearly.due);
     EXPECT_EQ(Writes(yearly), QStringList{"Date/Year=2027"});
     // Off since long before the stamp's day: the first moment after the stamp has passed
     // too, so it fires now and moves past today.
-    const DueDecision catchUp = Evaluate("[LastProc]\nYR=2025\nMO=8\nDY=10\nHR=14\nMN=0\n"
+    const Evaluated catchUp = Evaluate("[LastProc]\nYR=2025\nMO=8\nDY=10\nHR=14\nMN=0\n"
                                          "[Date]\nCk=1\nYear=2025\nMonth=8\nDay=3\nHr=9\nMin=0\nRepeat=1\n",
                                          At(2026, 9, 1, 9, 0));
     EXPECT_TRUE(catchUp.due);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 struct Fired {
     QString msg;
@@ -77,6 +78,13 @@ protected:
         ASSERT_TRUE(InitReminderFolder());
         Timer1.setInterval(60000);
         Timer1.start();
+        Restart();
+    }
+    // A new start of the scheduler in the same folders: it knows only what it finds there.
+    void Restart()
+    {
+        ticker.reset();
+        ticker.emplace(clock, messages, actions, [this] { return Timer1.isActive(); });
     }
 
     QString Path(const QString& name) const { return xdg.Folder() + QLatin1Char('/') + name + QStringLiteral(".ini"); }
@@ -97,14 +105,14 @@ protected:
     void TickAt(int y, int mo, int d, int h, int mi)
     {
         clock.Set(y, mo, d, h, mi);
-        ticker.Timer1Timer();
+        ticker->Timer1Timer();
     }
     // Ticks every minute from the first moment up to and including the last.
     void TickEveryMinute(const QDateTime& from, const QDateTime& to)
     {
         for (QDateTime t = from; t <= to; t = t.addSecs(60)) {
             clock.Set(t);
-            ticker.Timer1Timer();
+            ticker->Timer1Timer();
         }
     }
 
@@ -113,5 +121,5 @@ protected:
     FakeMessages messages;
     RecordingActions actions;
     QTimer Timer1;
-    ReminderTicker ticker{clock, messages, actions, [this] { return Timer1.isActive(); }};
+    std::optional<ReminderTicker> ticker;
 };

@@ -114,13 +114,69 @@ TEST_F(TickTest, FullDiskAndOverlongNamesStillFireAndKeepTheAdvance)
     EXPECT_EQ(actions.Messages().count(QStringLiteral("Full")), 1);
     EXPECT_EQ(messages.shown.size(), 3);
     EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2026);
-    // Room again: the year it would have written comes with the next firing, not before.
+    // Room again: the next tick writes the year it kept, without a word.
     TickAt(2026, 8, 4, 9, 0);
-    EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2026);
+    EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2027);
+    EXPECT_EQ(messages.shown.size(), 3);
     TickAt(2027, 8, 3, 9, 0);
     EXPECT_EQ(actions.Messages().count(QStringLiteral("Full")), 2);
     EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2028);
     EXPECT_EQ(LastProc(QStringLiteral("Full")), QStringLiteral("2027 8 3 23 59"));
+}
+
+TEST_F(TickTest, UnwritableFileKeepsItsDayAcrossRestartsUntilItCanBeWritten)
+{
+    Put(QStringLiteral("Yearly"), LastProcIni(2026, 1, 1, 0, 0) + DateIni(2026, 8, 3, 9, 0, true));
+    const QString path = Path(QStringLiteral("Yearly"));
+    const QString state = xdg.StateHome() + QStringLiteral("/Velmaro/unwritten.ini");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    TickAt(2026, 8, 3, 9, 0);
+    ASSERT_EQ(actions.fired.size(), 1);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(ReadAll(state).contains("/Yearly.ini"));
+
+    // Started again the same day (a new log-in), and the next day: no second firing, no
+    // second box.
+    Restart();
+    TickAt(2026, 8, 3, 9, 1);
+    Restart();
+    TickAt(2026, 8, 4, 9, 0);
+    EXPECT_EQ(actions.fired.size(), 1);
+    EXPECT_EQ(messages.shown.size(), 1);
+
+    // Writable again: the kept stamp and year land in the file without a word, and the
+    // state file lets the reminder go.
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    TickAt(2026, 8, 4, 9, 1);
+    EXPECT_EQ(Int(QStringLiteral("Yearly"), "Date", "Year"), 2027);
+    EXPECT_EQ(LastProc(QStringLiteral("Yearly")), QStringLiteral("2026 8 3 23 59"));
+    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_FALSE(ReadAll(state).contains("Yearly"));
+
+    // A mangled state file is no state, and no obstacle.
+    WriteAll(state, "[Kept1]\nFile=%zz\nRead=1 x\n\xff[\n");
+    Restart();
+    TickAt(2027, 8, 3, 9, 0);
+    EXPECT_EQ(actions.fired.size(), 2);
+    EXPECT_EQ(Int(QStringLiteral("Yearly"), "Date", "Year"), 2028);
+}
+
+TEST_F(TickTest, FileKeptByATickInsideABoxStaysKept)
+{
+    // While a box of the first reminder is open, a read-only one appears and a tick comes.
+    Put(QStringLiteral("First"), DaysIni(9, 0, QStringLiteral("Mon")));
+    actions.onPerform = [this](const Fired& f) {
+        if (f.msg != QLatin1String("First"))
+            return;
+        Put(QStringLiteral("Late"), DaysIni(9, 0, QStringLiteral("Mon")));
+        ASSERT_TRUE(QFile::setPermissions(Path(QStringLiteral("Late")), QFile::ReadOwner));
+        TickAt(2026, 6, 1, 9, 1);
+    };
+    TickAt(2026, 6, 1, 9, 0);
+    actions.onPerform = nullptr;
+    TickAt(2026, 6, 1, 9, 2);
+    EXPECT_EQ(actions.Messages(), (QStringList{"First", "Late"}));
+    EXPECT_EQ(messages.shown.size(), 1);
 }
 
 TEST_F(TickTest, FileChangedAfterAFailedWriteSpeaksForItself)
