@@ -50,17 +50,6 @@ public:
     // The integer read with default 0 or 1; true when it is not 0.
     bool ReadBool(const QString& section, const QString& key, bool def) const;
 
-    bool HasSection(const QString& section) const;
-
-    // Every key a lookup can find, section by section in file order, with its value as
-    // Value() returns it.
-    struct Entry {
-        QString section;
-        QString key;
-        QString value;
-    };
-    std::vector<Entry> Entries() const;
-
 private:
     // Names and values are kept as places in the decoded text: the scheduler reads every
     // file each minute, and a copy per key would cost more than reading the file.
@@ -89,7 +78,6 @@ private:
 QString ReadProfileString(const QString& path, const QString& section, const QString& key,
                           const QString& def);
 int ReadProfileInteger(const QString& path, const QString& section, const QString& key, int def);
-bool ReadProfileBool(const QString& path, const QString& section, const QString& key, bool def);
 
 struct ProfileKeyWrite {
     QString section;
@@ -97,14 +85,11 @@ struct ProfileKeyWrite {
     QString value;
 };
 
-// Writes one key. Throws StoreError("Unable to write to <path>") when the file cannot be
-// written (folder missing, file read-only, a directory in its place, a line break or a
-// forging character in the section, key or value).
-void WriteProfileString(const QString& path, const QString& section, const QString& key,
-                        const QString& value);
-
 // Applies the writes in order as one locked, atomic update whose result is byte for byte
-// what the single writes would give. On failure the file is left as it was.
+// what single key writes, one after the other, would give. Throws StoreError("Unable to
+// write to <path>") when the file cannot be written (folder missing, file read-only, a
+// directory in its place, a line break or a forging character in a section, key or
+// value), and leaves the file as it was.
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes);
 
 // The pure text transformation behind the writes, for callers that already hold the bytes.

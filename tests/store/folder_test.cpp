@@ -116,7 +116,7 @@ TEST_F(StoreTest, WindowsNamedFileIsFoundByItsDecodedName)
     const QString cafe = ReminderFileName(QString::fromUtf8("Café"));
     EXPECT_EQ(NativeFilePath(cafe), folder + "Caf\xE9.ini");
     EXPECT_EQ(ReadReminderSummary(cafe).Msg, QString::fromUtf8("café"));
-    EXPECT_TRUE(ReadProfileBool(ReminderFileName(QString::fromUtf8("€uro")), "Days", "Ck", false));
+    EXPECT_TRUE(ProfileSnapshot::Read(ReminderFileName(QString::fromUtf8("€uro"))).ReadBool("Days", "Ck", false));
 
     // Rewritten in place: no second file under the UTF-8 spelling.
     TReminder r = LoadReminder(cafe);

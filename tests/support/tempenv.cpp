@@ -1,5 +1,7 @@
 #include "tempenv.h"
 
+#include "profile.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -39,4 +41,10 @@ void WriteAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
+}
+
+void WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value)
+{
+    WriteProfileStrings(path, {{section, key, value}});
 }

@@ -28,3 +28,6 @@ private:
 // Whole-file helpers for tests.
 QByteArray ReadAll(const QString& path);
 void WriteAll(const QString& path, const QByteArray& bytes);
+// One key written as one locked update, as the single-key profile routine writes it.
+void WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value);
