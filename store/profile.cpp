@@ -430,6 +430,11 @@ QStringView TruncatedView(QStringView value)
 
 std::optional<int> ParseProfileInteger(const QString& text) { return ParseInteger(text); }
 
+StoreError UnableToWrite(const QString& path)
+{
+    return StoreError(QStringLiteral("Unable to write to %1").arg(DisplayFileName(path)));
+}
+
 ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 {
     bool ok = false;
@@ -527,7 +532,7 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
 
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes)
 {
-    const StoreError failure(QStringLiteral("Unable to write to %1").arg(path));
+    const StoreError failure = UnableToWrite(path);
     const std::optional<QByteArray> target = WriteTarget(path);
     if (!target)
         throw failure;

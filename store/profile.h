@@ -26,6 +26,9 @@ private:
     QString text_;
 };
 
+// The write error, "Unable to write to <path>", with the path as the user sees it.
+StoreError UnableToWrite(const QString& path);
+
 constexpr int kMaxProfileValueLength = 2047;
 
 // Integer value forms: decimal with optional sign, or hexadecimal after "0x" / "$".

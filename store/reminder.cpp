@@ -1,5 +1,6 @@
 #include "reminder.h"
 
+#include "encoding.h"
 #include "folder.h"
 #include "profile.h"
 
@@ -151,7 +152,7 @@ TReminder LoadReminder(const QString& path)
 {
     const ProfileSnapshot f = ProfileSnapshot::Read(path);
     TReminder r;
-    QString name = QFileInfo(path).fileName();
+    QString name = DisplayFileName(QFileInfo(path).fileName());
     if (name.endsWith(QStringLiteral(".ini")))
         name.chop(4);
     r.Name = name;

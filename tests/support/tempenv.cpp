@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
+
 TempXdg::TempXdg()
     : oldData_(qgetenv("XDG_DATA_HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")),
       hadData_(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
@@ -41,6 +43,27 @@ void WriteAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
+}
+
+QByteArray ReadNative(const QByteArray& path)
+{
+    std::FILE* file = std::fopen(path.constData(), "rb");
+    if (!file)
+        return "<absent>";
+    QByteArray bytes;
+    char buffer[4096];
+    while (const size_t got = std::fread(buffer, 1, sizeof buffer, file))
+        bytes.append(buffer, qsizetype(got));
+    std::fclose(file);
+    return bytes;
+}
+
+void WriteNative(const QByteArray& path, const QByteArray& bytes)
+{
+    if (std::FILE* file = std::fopen(path.constData(), "wb")) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
+        std::fclose(file);
+    }
 }
 
 void WriteProfileString(const QString& path, const QString& section, const QString& key,
