@@ -7,6 +7,7 @@
 #include "frmwhattype.h"
 #include "frmwhen.h"
 #include "messages.h"
+#include "profile.h"
 #include "reminder.h"
 
 #include <QLineEdit>
@@ -53,14 +54,19 @@ void TFrmFirst::CmdAddClick()
         reminder.Name = name;
         FrmWhen->FillReminder(reminder);
         FrmWhatType->FillReminder(reminder);
-        SaveReminder(ReminderFileName(name), reminder, env_.clock.Now());
+        const QString path = ReminderFileName(name);
+        // A typed name is spelt in UTF-8. Text that is not valid UTF-16 has no spelling, and
+        // taken for a listed name's bytes it would reach another reminder's file.
+        if (!name.isValidUtf16())
+            throw UnableToWrite(path);
+        SaveReminder(path, reminder, env_.clock.Now());
 
-        ListBox1->addItem(name);
+        AddEntry(name, path);
         ListBox1->setCurrentRow(ListBox1->count() - 1);
         env_.messages.Notice(QStringLiteral("New reminder (") + name +
                              QStringLiteral(") was successfully created. It will now show in "
                                             "your list."));
-        ShowReminderSummary(ReminderFileName(SelectedName()));
+        ShowReminderSummary(SelectedPath());
     });
 }
 
@@ -72,7 +78,7 @@ void TFrmFirst::CmdModifyClick()
             return;
         }
         CurrentReminderName = SelectedName();
-        const QString path = ReminderFileName(CurrentReminderName);
+        const QString path = SelectedPath();
         FrmWhen->BackChosen = false;
         const TReminder loaded = LoadReminder(path);
         FrmWhen->ApplyReminder(loaded);

@@ -211,7 +211,8 @@ void TFrmFirst::FormCreate()
     {
         // One summary for the first entry, not one per entry added.
         const QSignalBlocker block(ListBox1);
-        ListBox1->addItems(ListReminders());
+        for (const ListedReminder& entry : ListReminders())
+            AddEntry(entry.name, entry.path);
         SelectFirst();
     }
     ListBox1Click();
@@ -238,6 +239,20 @@ QString TFrmFirst::SelectedName() const
 {
     const QListWidgetItem* item = ListBox1->currentItem();
     return item ? item->text() : QString();
+}
+
+QString TFrmFirst::SelectedPath() const
+{
+    const QListWidgetItem* item = ListBox1->currentItem();
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+void TFrmFirst::AddEntry(const QString& name, const QString& path)
+{
+    // The entry keeps its file: two files can show the same name.
+    auto* item = new QListWidgetItem(name);
+    item->setData(Qt::UserRole, path);
+    ListBox1->addItem(item);
 }
 
 void TFrmFirst::SetPages(TFrmWhen* when, TFrmWhatType* whatType)
@@ -275,7 +290,7 @@ void TFrmFirst::ListBox1Click()
 {
     if (ListBox1->count() == 0 || !ListBox1->currentItem())
         return;
-    Guarded([this] { ShowReminderSummary(ReminderFileName(SelectedName())); });
+    Guarded([this] { ShowReminderSummary(SelectedPath()); });
 }
 
 void TFrmFirst::CmdDelClick()
@@ -288,13 +303,13 @@ void TFrmFirst::CmdDelClick()
     if (row < 0)
         return;
     CurrentReminderName = ListBox1->item(row)->text();
+    const QString path = ListBox1->item(row)->data(Qt::UserRole).toString();
     if (!env_.messages.Question(QStringLiteral("You are about to delete the reminder named ") +
                                 CurrentReminderName +
                                 QStringLiteral(". Click yes to confirm the delete.")))
         return;
 
-    // Through the store, which finds a file whose name is not UTF-8 as the list showed it.
-    if (!DeleteReminderFile(ReminderFileName(CurrentReminderName))) {
+    if (!DeleteReminderFile(path)) {
         env_.messages.Notice(
             QStringLiteral("This alert or reminder could not be deleted. Reboot and try "
                            "again later in case the file is currently in use."));

@@ -46,6 +46,8 @@ public:
     void ShowReminderSummary(const QString& path);
     // The selected entry's text, or empty when nothing is selected.
     QString SelectedName() const;
+    // The file the selected entry was listed from, or empty when nothing is selected.
+    QString SelectedPath() const;
 
     // The pages of the create and modify flows, created after this window.
     void SetPages(TFrmWhen* when, TFrmWhatType* whatType);
@@ -95,6 +97,8 @@ private:
     void FormCloseQuery();
     void ClearSummary();
     void SelectFirst();
+    // Appends an entry that shows `name` and stands for the file at `path`.
+    void AddEntry(const QString& name, const QString& path);
     // Runs a handler body; an error raised inside it ends the handler with an error box.
     void Guarded(const std::function<void()>& body);
     // Shows the schedule page and then the action page; false when either was left with

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace {
 
@@ -17,11 +15,40 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-bool Exists(const QByteArray& native)
+// The lone surrogates that carry the bytes of a name that is not UTF-8.
+constexpr char16_t kCarrierFirst = 0xDC80;
+constexpr char16_t kCarrierLast = 0xDCFF;
+constexpr char16_t kCarrierBase = 0xDC00;
+
+bool IsCarrier(QStringView text, qsizetype i)
 {
-    struct stat st {};
-    // Anything but "no such entry" (a dangling link, no permission) counts as there.
-    return ::lstat(native.constData(), &st) == 0 || errno != ENOENT;
+    const char16_t u = text[i].unicode();
+    return u >= kCarrierFirst && u <= kCarrierLast && (i == 0 || !text[i - 1].isHighSurrogate());
+}
+
+QChar Cp1252Char(unsigned char b) { return (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b); }
+
+// Nothing for text that is neither valid nor a carried name: a lone surrogate typed or
+// made up must not become raw bytes that name another file.
+std::optional<QByteArray> EncodeFileName(QStringView name)
+{
+    if (name.isValidUtf16())
+        return name.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
+        if (u < 0x80)
+            bytes += static_cast<char>(u);
+        else if (IsCarrier(name, i))
+            bytes += static_cast<char>(u - kCarrierBase);
+        else
+            return std::nullopt;
+    }
+    // A carried name is never UTF-8: such bytes are listed as their text.
+    if (IsUtf8(bytes))
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace
@@ -45,10 +72,8 @@ QString DecodeCp1252(QByteArrayView bytes)
 {
     QString out;
     out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        out += (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
+    for (const char c : bytes)
+        out += Cp1252Char(static_cast<unsigned char>(c));
     return out;
 }
 
@@ -70,22 +95,37 @@ std::optional<QByteArray> EncodeCp1252(QStringView text)
     return out;
 }
 
-QByteArray NativeFilePath(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QStringView name = QStringView(path).sliced(slash + 1);
-    const QByteArray folder = QFile::encodeName(path.first(slash + 1));
-    const QByteArray utf8 = folder + name.toUtf8();
-    // Plain ASCII names, the usual case, are spelt alike in both and cost no look-up.
-    const std::optional<QByteArray> cp1252 = EncodeCp1252(name);
-    if (!cp1252 || folder + *cp1252 == utf8 || Exists(utf8))
-        return utf8;
-    const QByteArray windows = folder + *cp1252;
-    return Exists(windows) ? windows : utf8;
-}
-
 QString DecodeFileName(QByteArrayView name)
 {
     // A name may begin with a byte order mark like any other character.
-    return IsUtf8(name) ? DecodeUtf8(name) : DecodeCp1252(name);
+    if (IsUtf8(name))
+        return DecodeUtf8(name);
+    QString carried;
+    carried.reserve(name.size());
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        carried += b < 0x80 ? QChar(b) : QChar(static_cast<char16_t>(kCarrierBase + b));
+    }
+    return carried;
+}
+
+QByteArray NativeFilePath(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const std::optional<QByteArray> name = EncodeFileName(QStringView(path).sliced(slash + 1));
+    if (!name)
+        return {};
+    return QFile::encodeName(path.first(slash + 1)) + *name;
+}
+
+QString DisplayFileName(const QString& path)
+{
+    if (path.isValidUtf16())
+        return path;
+    QString shown = path;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (IsCarrier(path, i))
+            shown[i] = Cp1252Char(static_cast<unsigned char>(path[i].unicode() - kCarrierBase));
+    }
+    return shown;
 }

@@ -18,10 +18,15 @@ QString DecodeCp1252(QByteArrayView bytes);
 // Nothing when a character has no Windows-1252 byte.
 std::optional<QByteArray> EncodeCp1252(QStringView text);
 
-// The bytes the file system knows `path` by. The folder part is UTF-8; the file name is
-// UTF-8 unless only its Windows-1252 spelling exists on disk, as for a file unpacked from
-// an archive made on Windows. Every open, stat, rename and unlink of a reminder file
-// goes through here, so such a file is read, rewritten and deleted in place.
-QByteArray NativeFilePath(const QString& path);
-// The inverse for a name read from a folder: UTF-8 when it is valid, else Windows-1252.
+// File names. A name read from a folder that is valid UTF-8 is its text. Any other name
+// (an archive made on Windows unpacks names in its code page) is carried losslessly: each
+// byte from 0x80 up rides as the lone surrogate U+DC00 + byte, which no decoded text
+// holds, so every file listed keeps its own path even when two names show alike.
 QString DecodeFileName(QByteArrayView name);
+// The bytes the file system knows `path` by: its file name through the inverse of
+// DecodeFileName, its folders in UTF-8. No look-up on disk, so a name never reaches a file
+// other than the one it was listed from or typed for. Empty when the name is neither
+// text nor a name DecodeFileName makes.
+QByteArray NativeFilePath(const QString& path);
+// A name or path as the user sees it: carried bytes shown as Windows-1252, the rest as is.
+QString DisplayFileName(const QString& path);

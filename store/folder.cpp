@@ -60,6 +60,8 @@ QStringList ReminderFolderEntries(const QString& folder)
 bool DeleteReminderFile(const QString& path)
 {
     const QByteArray native = NativeFilePath(path);
+    if (native.isEmpty())
+        return false;
     struct stat st {};
     if (::lstat(native.constData(), &st) != 0)
         return errno == ENOENT;
@@ -71,18 +73,19 @@ bool DeleteReminderFile(const QString& path)
     return ::unlink(native.constData()) == 0;
 }
 
-QStringList ListReminders()
+QList<ListedReminder> ListReminders()
 {
-    QStringList list;
+    QList<ListedReminder> list;
     if (g_reminderFolder.isEmpty())
         return list;
-    for (QString name : ReminderFolderEntries(g_reminderFolder)) {
+    for (const QString& entry : ReminderFolderEntries(g_reminderFolder)) {
+        QString name = DisplayFileName(entry);
         const qsizetype at = name.indexOf(QLatin1String(".ini"));
         if (at >= 0)
             name.remove(at, 4);
         if (name.toUpper().contains(QLatin1String("VELMARO")))
             continue;
-        list << name;
+        list.append({name, g_reminderFolder + QLatin1Char('/') + entry});
     }
     return list;
 }

@@ -18,17 +18,23 @@ bool InitReminderFolder();
 const QString& ReminderFolder();
 
 // Names of every entry of `folder` matching "*.ini" (any letter case, files and folders
-// alike), in the order the file system returns them. A name that is not UTF-8 is read as
-// Windows-1252, and NativeFilePath finds the same file again from it.
+// alike), in the order the file system returns them, as DecodeFileName gives them: each
+// names its own file, also when it is not UTF-8.
 QStringList ReminderFolderEntries(const QString& folder);
 
 // Removes the reminder file at `path`; a dangling link counts as one. True when nothing
 // is left there; false when a folder stands in its place or the file cannot be removed.
 bool DeleteReminderFile(const QString& path);
 
-// The names the editor lists: each entry with its first ".ini" removed, skipping those
-// whose upper-case form contains "VELMARO". File-system order, no sorting.
-QStringList ListReminders();
+// One entry of the editor's list: the name it shows and the file it was listed from,
+// which every later operation on the entry uses. Two files can show the same name.
+struct ListedReminder {
+    QString name;
+    QString path;
+};
+// The reminders the editor lists: each entry's shown name with its first ".ini" removed,
+// skipping those whose upper-case form contains "VELMARO". File-system order, no sorting.
+QList<ListedReminder> ListReminders();
 
 // Geometry store. Each program points it at its own file once at start.
 QString EditorGeometryFile();   // ReminderFolder + "/Velmaro6.ini"

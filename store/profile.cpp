@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <cerrno>
 #include <climits>
 #include <ctime>
@@ -30,95 +29,79 @@ const QByteArray kBom("\xEF\xBB\xBF");
 
 enum class Encoding { Utf8, Cp1252 };
 
-struct Text {
+// A file as text. Both decodings are lossless, so encoding the text back in the same
+// encoding gives the file's bytes again: a write edits the text and keeps every byte it
+// does not change.
+struct FileText {
     bool bom = false;
     Encoding encoding = Encoding::Utf8;
-    QByteArray body; // without the BOM
-    QString decoded; // the body as text
+    QString text; // without the file's first byte order mark
 };
 
-QString Decode(QByteArrayView bytes, Encoding encoding)
+FileText DecodeFile(const QByteArray& raw)
 {
-    return encoding == Encoding::Utf8 ? DecodeUtf8(bytes) : DecodeCp1252(bytes);
-}
-
-// Telling the encoding apart costs a full decode, so the decoded text is kept.
-Text Classify(const QByteArray& raw)
-{
-    Text t;
-    t.bom = raw.startsWith(kBom);
-    t.body = t.bom ? raw.mid(kBom.size()) : raw;
-    // Only the file's first mark is taken off; a second one is text, as it is to the
-    // line-by-line decoding of a write.
+    FileText f;
+    f.bom = raw.startsWith(kBom);
+    const QByteArrayView body = QByteArrayView(raw).sliced(f.bom ? kBom.size() : 0);
+    // Only the file's first mark is taken off; a second one is text.
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     // The decoder is lazy: only the conversion to a QString runs it and sets the error.
-    t.decoded = decoder.decode(t.body);
+    f.text = decoder.decode(body);
     if (decoder.hasError()) {
-        t.encoding = Encoding::Cp1252;
-        t.decoded = DecodeCp1252(t.body);
+        f.encoding = Encoding::Cp1252;
+        f.text = DecodeCp1252(body);
     }
-    return t;
+    return f;
 }
 
-// One line of the file as byte offsets: [start, contentEnd) is the text, [contentEnd, end)
-// its terminator (CR, LF or CRLF; empty on a last line without one).
-struct LineSpan {
-    qsizetype start;
-    qsizetype contentEnd;
-    qsizetype end;
+// One line as the profile routines see it; places are offsets in the text.
+struct ProfileLine {
+    enum Kind { Other, Section, Key };
+    Kind kind = Other;
+    QStringView name;          // the section's or key's name, trimmed
+    QStringView value;         // a key's value, trimmed
+    qsizetype valueStart = 0;  // a key's text after its '='
+    qsizetype contentEnd = 0;  // where the line break begins
+    qsizetype end = 0;         // after the line break (CR, LF or CRLF; none on a last line)
 };
 
-std::vector<LineSpan> SplitLines(const QByteArray& body)
+// The one parser of the layer: the reader and the writer both walk a file's lines through
+// it, so they can never disagree on what is a section or a key. Calls visit(line) in file
+// order until it returns false. A key line before the first section is no key.
+template <typename Visit>
+void ParseLines(QStringView text, Visit&& visit)
 {
-    std::vector<LineSpan> lines;
-    const qsizetype n = body.size();
-    qsizetype start = 0;
-    while (start < n) {
-        qsizetype i = start;
-        while (i < n && body[i] != '\n' && body[i] != '\r')
-            ++i;
-        qsizetype end = i;
-        if (end < n) {
-            end += (body[end] == '\r' && end + 1 < n && body[end + 1] == '\n') ? 2 : 1;
+    const qsizetype n = text.size();
+    bool inSection = false;
+    qsizetype pos = 0;
+    while (pos < n) {
+        ProfileLine line;
+        qsizetype end = pos;
+        while (end < n && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+            ++end;
+        line.contentEnd = end;
+        if (end < n)
+            end += (text[end] == QLatin1Char('\r') && end + 1 < n && text[end + 1] == QLatin1Char('\n')) ? 2 : 1;
+        line.end = end;
+        const QStringView trimmed = text.sliced(pos, line.contentEnd - pos).trimmed();
+        pos = end;
+        if (trimmed.isEmpty() || trimmed.front() == QLatin1Char(';')) {
+            // a comment or a blank line
+        } else if (trimmed.front() == QLatin1Char('[')) {
+            const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+            line.kind = ProfileLine::Section;
+            line.name = (close < 0 ? trimmed.sliced(1) : trimmed.sliced(1, close - 1)).trimmed();
+            inSection = true;
+        } else if (const qsizetype eq = trimmed.indexOf(QLatin1Char('=')); eq >= 0 && inSection) {
+            line.kind = ProfileLine::Key;
+            line.name = trimmed.first(eq).trimmed();
+            line.value = trimmed.sliced(eq + 1).trimmed();
+            line.valueStart = trimmed.data() - text.data() + eq + 1;
         }
-        lines.push_back({start, i, end});
-        start = end;
+        if (!visit(line))
+            return;
     }
-    return lines;
-}
-
-enum class LineKind { Other, Section, Key };
-
-struct LineInfo {
-    LineKind kind = LineKind::Other;
-    QString name; // section or key name, trimmed
-    QString value;
-    qsizetype equalsAt = -1; // byte offset of the '=' within the body
-};
-
-LineInfo Classify(const QByteArray& body, const LineSpan& span, Encoding encoding)
-{
-    LineInfo info;
-    const QByteArrayView bytes(body.constData() + span.start, span.contentEnd - span.start);
-    const QString line = Decode(bytes, encoding);
-    const QString trimmed = line.trimmed();
-    if (trimmed.startsWith(QLatin1Char(';')))
-        return info;
-    if (trimmed.startsWith(QLatin1Char('['))) {
-        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-        info.kind = LineKind::Section;
-        info.name = (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
-        return info;
-    }
-    const qsizetype eqByte = bytes.indexOf('=');
-    if (eqByte < 0)
-        return info;
-    info.kind = LineKind::Key;
-    info.equalsAt = span.start + eqByte;
-    info.name = Decode(bytes.first(eqByte), encoding).trimmed();
-    info.value = Decode(bytes.sliced(eqByte + 1), encoding).trimmed();
-    return info;
 }
 
 bool SameName(QStringView a, QStringView b)
@@ -184,69 +167,58 @@ bool Writable(const ProfileKeyWrite& w)
            !w.value.contains(QChar(0));
 }
 
-QByteArray LineEnding(const QByteArray& body)
+// New lines end like the file's first line.
+QString LineEnding(QStringView text)
 {
-    const qsizetype i = body.indexOf('\n');
-    const qsizetype j = body.indexOf('\r');
-    if (j >= 0 && (i < 0 || j < i))
-        return (j + 1 < body.size() && body[j + 1] == '\n') ? QByteArrayLiteral("\r\n")
-                                                            : QByteArrayLiteral("\r");
-    return QByteArrayLiteral("\n");
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\n'))
+            return QStringLiteral("\n");
+        if (text[i] == QLatin1Char('\r'))
+            return (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ? QStringLiteral("\r\n")
+                                                                            : QStringLiteral("\r");
+    }
+    return QStringLiteral("\n");
 }
 
-// One key write on the body bytes, as the classic routine does it.
-void ApplyOne(QByteArray& body, Encoding encoding, const ProfileKeyWrite& w,
-              const std::function<QByteArray(const QString&)>& encode)
+// One key write on the text, as the classic routine does it: the first section and key of
+// the name, the value replaced where it stands, a new key after the last key line of its
+// section, a new section at the end.
+QString WithWrite(const QString& text, const ProfileKeyWrite& w)
 {
     const QString section = w.section.trimmed();
     const QString key = w.key.trimmed();
-    const QByteArray eol = LineEnding(body);
-    const std::vector<LineSpan> lines = SplitLines(body);
-
-    qsizetype headerIndex = -1;
-    for (qsizetype i = 0; i < static_cast<qsizetype>(lines.size()); ++i) {
-        const LineInfo info = Classify(body, lines[i], encoding);
-        if (info.kind == LineKind::Section && SameName(info.name, section)) {
-            headerIndex = i;
-            break;
+    bool found = false;
+    qsizetype replaceAt = -1, replaceEnd = -1, insertAt = -1;
+    bool insertAfterBreak = true;
+    ParseLines(text, [&](const ProfileLine& line) {
+        if (!found) {
+            found = line.kind == ProfileLine::Section && SameName(line.name, section);
+        } else if (line.kind == ProfileLine::Section) {
+            return false;
+        } else if (line.kind == ProfileLine::Key && SameName(line.name, key)) {
+            replaceAt = line.valueStart;
+            replaceEnd = line.contentEnd;
+            return false;
+        } else if (line.kind != ProfileLine::Key) {
+            return true;
         }
-    }
-
-    if (headerIndex < 0) {
-        QByteArray tail;
-        if (!body.isEmpty() && !body.endsWith('\n') && !body.endsWith('\r'))
-            tail += eol;
-        tail += '[' + encode(section) + ']' + eol + encode(key) + '=' + encode(w.value) + eol;
-        body += tail;
-        return;
-    }
-
-    qsizetype lastKey = headerIndex;
-    for (qsizetype i = headerIndex + 1; i < static_cast<qsizetype>(lines.size()); ++i) {
-        const LineInfo info = Classify(body, lines[i], encoding);
-        if (info.kind == LineKind::Section)
-            break;
-        if (info.kind != LineKind::Key)
-            continue;
-        if (SameName(info.name, key)) {
-            const LineSpan& span = lines[i];
-            body.replace(info.equalsAt + 1, span.contentEnd - info.equalsAt - 1, encode(w.value));
-            return;
+        if (found) { // the header, or a key line of its section
+            insertAt = line.end;
+            insertAfterBreak = line.end > line.contentEnd;
         }
-        lastKey = i;
+        return true;
+    });
+    QString out = text;
+    if (replaceAt >= 0)
+        return out.replace(replaceAt, replaceEnd - replaceAt, w.value);
+    const QString eol = LineEnding(text);
+    if (!found) {
+        if (!out.isEmpty() && !out.endsWith(QLatin1Char('\n')) && !out.endsWith(QLatin1Char('\r')))
+            out += eol;
+        return out + QLatin1Char('[') + section + QLatin1Char(']') + eol + key + QLatin1Char('=') + w.value + eol;
     }
-
-    const LineSpan& after = lines[lastKey];
-    QByteArray insert;
-    if (after.end == after.contentEnd) // last line without a terminator
-        insert += eol;
-    insert += encode(key) + '=' + encode(w.value) + eol;
-    body.insert(after.end, insert);
-}
-
-QByteArray Encode(const QString& s, Encoding encoding)
-{
-    return encoding == Encoding::Utf8 ? s.toUtf8() : *EncodeCp1252(s);
+    // A last line without a break must not swallow the new key.
+    return out.insert(insertAt, (insertAfterBreak ? QString() : eol) + key + QLatin1Char('=') + w.value + eol);
 }
 
 bool HasHighBytes(const QByteArray& bytes)
@@ -256,26 +228,20 @@ bool HasHighBytes(const QByteArray& bytes)
 
 QByteArray ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w)
 {
-    const Text text = Classify(original);
-    QByteArray body = text.body;
-    Encoding encoding = text.encoding;
+    const FileText file = DecodeFile(original);
+    const QString edited = WithWrite(file.text, w);
     // A file from the old program stays in its code page as long as the new text fits;
     // otherwise the whole file moves to UTF-8 so that it never mixes two encodings.
-    if (encoding == Encoding::Cp1252 &&
-        (!EncodeCp1252(w.section) || !EncodeCp1252(w.key) || !EncodeCp1252(w.value))) {
-        body = text.decoded.toUtf8();
-        encoding = Encoding::Utf8;
-    }
-    QByteArray updated = body;
-    ApplyOne(updated, encoding, w, [encoding](const QString& s) { return Encode(s, encoding); });
+    std::optional<QByteArray> body;
+    if (file.encoding == Encoding::Cp1252 && EncodeCp1252(w.section) && EncodeCp1252(w.key) &&
+        EncodeCp1252(w.value))
+        body = EncodeCp1252(edited);
     // Replacing the last byte that was not UTF-8 would make the rest of the file read as
     // UTF-8 and change its text ("\xC3\xA9" is two letters in the code page, one in
     // UTF-8): such a file moves to UTF-8 as a whole.
-    if (encoding == Encoding::Cp1252 && HasHighBytes(updated) && IsUtf8(updated)) {
-        updated = text.decoded.toUtf8();
-        ApplyOne(updated, Encoding::Utf8, w, [](const QString& s) { return s.toUtf8(); });
-    }
-    return text.bom ? kBom + updated : updated;
+    if (!body || (HasHighBytes(*body) && IsUtf8(*body)))
+        body = edited.toUtf8();
+    return file.bom ? kBom + *body : *body;
 }
 
 struct DirLock {
@@ -464,6 +430,11 @@ QStringView TruncatedView(QStringView value)
 
 std::optional<int> ParseProfileInteger(const QString& text) { return ParseInteger(text); }
 
+StoreError UnableToWrite(const QString& path)
+{
+    return StoreError(QStringLiteral("Unable to write to %1").arg(DisplayFileName(path)));
+}
+
 ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 {
     bool ok = false;
@@ -474,39 +445,22 @@ ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
 {
     ProfileSnapshot snap;
-    snap.text_ = Classify(raw).decoded;
+    snap.text_ = DecodeFile(raw).text;
     const QStringView view(snap.text_);
     const auto span = [&view](QStringView part) { return Span{part.data() - view.data(), part.size()}; };
-    const qsizetype n = view.size();
     // Room for a reminder file written by the editor, so it costs no regrowth.
     snap.sections_.reserve(16);
     snap.keys_.reserve(48);
-    bool inSection = false;
-    qsizetype pos = 0;
-    while (pos < n) {
-        qsizetype end = pos;
-        while (end < n && view[end] != QLatin1Char('\n') && view[end] != QLatin1Char('\r'))
-            ++end;
-        const QStringView line = view.sliced(pos, end - pos).trimmed();
-        pos = end;
-        if (pos < n)
-            pos += (view[pos] == QLatin1Char('\r') && pos + 1 < n && view[pos + 1] == QLatin1Char('\n')) ? 2 : 1;
-        if (line.isEmpty() || line.front() == QLatin1Char(';'))
-            continue;
-        if (line.front() == QLatin1Char('[')) {
-            const qsizetype close = line.indexOf(QLatin1Char(']'));
-            const QStringView name = (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed();
+    ParseLines(view, [&](const ProfileLine& line) {
+        if (line.kind == ProfileLine::Section) {
             const auto keys = static_cast<qsizetype>(snap.keys_.size());
-            snap.sections_.push_back({span(name), keys, keys});
-            inSection = true;
-            continue;
+            snap.sections_.push_back({span(line.name), keys, keys});
+        } else if (line.kind == ProfileLine::Key) {
+            snap.keys_.push_back({span(line.name), span(line.value)});
+            snap.sections_.back().endKey = static_cast<qsizetype>(snap.keys_.size());
         }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0 || !inSection)
-            continue;
-        snap.keys_.push_back({span(line.first(eq).trimmed()), span(line.sliced(eq + 1).trimmed())});
-        snap.sections_.back().endKey = static_cast<qsizetype>(snap.keys_.size());
-    }
+        return true;
+    });
     return snap;
 }
 
@@ -525,30 +479,6 @@ const ProfileSnapshot::Key* ProfileSnapshot::FindKey(const QString& section, con
         return nullptr;
     }
     return nullptr;
-}
-
-bool ProfileSnapshot::HasSection(const QString& section) const
-{
-    const QStringView name = QStringView(section).trimmed();
-    return std::any_of(sections_.begin(), sections_.end(),
-                       [&](const Section& s) { return SameName(View(s.name), name); });
-}
-
-std::vector<ProfileSnapshot::Entry> ProfileSnapshot::Entries() const
-{
-    // Only the first of two equal sections or keys is listed, as only it is found.
-    std::vector<Entry> out;
-    for (auto s = sections_.begin(); s != sections_.end(); ++s) {
-        if (std::any_of(sections_.begin(), s, [&](const Section& o) { return SameName(View(o.name), View(s->name)); }))
-            continue;
-        const auto first = keys_.begin() + s->firstKey;
-        for (auto k = first; k != keys_.begin() + s->endKey; ++k) {
-            if (std::none_of(first, k, [&](const Key& o) { return SameName(View(o.name), View(k->name)); }))
-                out.push_back({View(s->name).toString(), View(k->name).toString(),
-                               TruncatedView(View(k->value)).toString()});
-        }
-    }
-    return out;
 }
 
 std::optional<QString> ProfileSnapshot::Value(const QString& section, const QString& key) const
@@ -587,11 +517,6 @@ int ReadProfileInteger(const QString& path, const QString& section, const QStrin
     return ProfileSnapshot::Read(path).ReadInteger(section, key, def);
 }
 
-bool ReadProfileBool(const QString& path, const QString& section, const QString& key, bool def)
-{
-    return ProfileSnapshot::Read(path).ReadBool(section, key, def);
-}
-
 std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const QList<ProfileKeyWrite>& writes)
 {
     for (const ProfileKeyWrite& w : writes)
@@ -605,14 +530,9 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     return bytes;
 }
 
-void WriteProfileString(const QString& path, const QString& section, const QString& key, const QString& value)
-{
-    WriteProfileStrings(path, {{section, key, value}});
-}
-
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes)
 {
-    const StoreError failure(QStringLiteral("Unable to write to %1").arg(path));
+    const StoreError failure = UnableToWrite(path);
     const std::optional<QByteArray> target = WriteTarget(path);
     if (!target)
         throw failure;

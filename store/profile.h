@@ -26,6 +26,9 @@ private:
     QString text_;
 };
 
+// The write error, "Unable to write to <path>", with the path as the user sees it.
+StoreError UnableToWrite(const QString& path);
+
 constexpr int kMaxProfileValueLength = 2047;
 
 // Integer value forms: decimal with optional sign, or hexadecimal after "0x" / "$".
@@ -49,17 +52,6 @@ public:
     int ReadInteger(const QString& section, const QString& key, int def) const;
     // The integer read with default 0 or 1; true when it is not 0.
     bool ReadBool(const QString& section, const QString& key, bool def) const;
-
-    bool HasSection(const QString& section) const;
-
-    // Every key a lookup can find, section by section in file order, with its value as
-    // Value() returns it.
-    struct Entry {
-        QString section;
-        QString key;
-        QString value;
-    };
-    std::vector<Entry> Entries() const;
 
 private:
     // Names and values are kept as places in the decoded text: the scheduler reads every
@@ -89,7 +81,6 @@ private:
 QString ReadProfileString(const QString& path, const QString& section, const QString& key,
                           const QString& def);
 int ReadProfileInteger(const QString& path, const QString& section, const QString& key, int def);
-bool ReadProfileBool(const QString& path, const QString& section, const QString& key, bool def);
 
 struct ProfileKeyWrite {
     QString section;
@@ -97,14 +88,11 @@ struct ProfileKeyWrite {
     QString value;
 };
 
-// Writes one key. Throws StoreError("Unable to write to <path>") when the file cannot be
-// written (folder missing, file read-only, a directory in its place, a line break or a
-// forging character in the section, key or value).
-void WriteProfileString(const QString& path, const QString& section, const QString& key,
-                        const QString& value);
-
 // Applies the writes in order as one locked, atomic update whose result is byte for byte
-// what the single writes would give. On failure the file is left as it was.
+// what single key writes, one after the other, would give. Throws StoreError("Unable to
+// write to <path>") when the file cannot be written (folder missing, file read-only, a
+// directory in its place, a line break or a forging character in a section, key or
+// value), and leaves the file as it was.
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes);
 
 // Replaces the whole file with these bytes under the same lock and atomic replacement as

@@ -1,5 +1,6 @@
 #include "reminder.h"
 
+#include "encoding.h"
 #include "folder.h"
 #include "profile.h"
 
@@ -12,7 +13,7 @@ namespace {
 QString Num(int n) { return QString::number(n); }
 QString Flag(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 
-ProfileKeyWrite W(const char* section, const char* key, const QString& value)
+ProfileKeyWrite KeyWrite(const char* section, const char* key, const QString& value)
 {
     return {QString::fromLatin1(section), QString::fromLatin1(key), value};
 }
@@ -29,17 +30,17 @@ int LoadInteger(const ProfileSnapshot& file, const char* section, const char* ke
     return *value;
 }
 
-bool B(const ProfileSnapshot& f, const char* section, const char* key)
+bool ReadFlag(const ProfileSnapshot& f, const char* section, const char* key)
 {
     return f.ReadBool(QString::fromLatin1(section), QString::fromLatin1(key), false);
 }
 
-int I(const ProfileSnapshot& f, const char* section, const char* key, int def)
+int ReadNumber(const ProfileSnapshot& f, const char* section, const char* key, int def)
 {
     return f.ReadInteger(QString::fromLatin1(section), QString::fromLatin1(key), def);
 }
 
-QString S(const ProfileSnapshot& f, const char* section, const char* key)
+QString ReadText(const ProfileSnapshot& f, const char* section, const char* key)
 {
     return f.ReadString(QString::fromLatin1(section), QString::fromLatin1(key), QString());
 }
@@ -48,24 +49,24 @@ QString S(const ProfileSnapshot& f, const char* section, const char* key)
 template <typename T>
 void ReadWeekdays(const ProfileSnapshot& f, T& d)
 {
-    d.Mon = B(f, "Days", "Mon");
-    d.Tue = B(f, "Days", "Tue");
-    d.Wed = B(f, "Days", "Wed");
-    d.Thu = B(f, "Days", "Thu");
-    d.Fri = B(f, "Days", "Fri");
-    d.Sat = B(f, "Days", "Sat");
-    d.Sun = B(f, "Days", "Sun");
+    d.Mon = ReadFlag(f, "Days", "Mon");
+    d.Tue = ReadFlag(f, "Days", "Tue");
+    d.Wed = ReadFlag(f, "Days", "Wed");
+    d.Thu = ReadFlag(f, "Days", "Thu");
+    d.Fri = ReadFlag(f, "Days", "Fri");
+    d.Sat = ReadFlag(f, "Days", "Sat");
+    d.Sun = ReadFlag(f, "Days", "Sun");
 }
 
 template <typename T>
 void ReadActionFlags(const ProfileSnapshot& f, T& r)
 {
-    r.SayTime = B(f, "SayTime", "Ck");
-    r.SayDay = B(f, "SayDay", "Ck");
-    r.PlayMP3 = B(f, "PlayMP3", "Ck");
-    r.Display = B(f, "Display", "Ck");
-    r.SayMsg = B(f, "SayMsg", "Ck");
-    r.Open = B(f, "Open", "Ck");
+    r.SayTime = ReadFlag(f, "SayTime", "Ck");
+    r.SayDay = ReadFlag(f, "SayDay", "Ck");
+    r.PlayMP3 = ReadFlag(f, "PlayMP3", "Ck");
+    r.Display = ReadFlag(f, "Display", "Ck");
+    r.SayMsg = ReadFlag(f, "SayMsg", "Ck");
+    r.Open = ReadFlag(f, "Open", "Ck");
 }
 
 } // namespace
@@ -110,39 +111,39 @@ void SaveReminder(const QString& path, const TReminder& r, const QDateTime& save
     const QDate d = saveMoment.date();
     const QTime t = saveMoment.time();
     QList<ProfileKeyWrite> w{
-        W("LastProc", "YR", Num(d.year())), W("LastProc", "MO", Num(d.month())),
-        W("LastProc", "DY", Num(d.day())),  W("LastProc", "HR", Num(t.hour())),
-        W("LastProc", "MN", Num(t.minute())), W("LastProc", "AM", QStringLiteral("1")),
-        W("LastProc", "PM", QStringLiteral("0")),
-        W("Date", "Ck", QStringLiteral("0")), W("Days", "Ck", QStringLiteral("0")),
-        W("Monthly", "Ck", QStringLiteral("0")),
+        KeyWrite("LastProc", "YR", Num(d.year())), KeyWrite("LastProc", "MO", Num(d.month())),
+        KeyWrite("LastProc", "DY", Num(d.day())),  KeyWrite("LastProc", "HR", Num(t.hour())),
+        KeyWrite("LastProc", "MN", Num(t.minute())), KeyWrite("LastProc", "AM", QStringLiteral("1")),
+        KeyWrite("LastProc", "PM", QStringLiteral("0")),
+        KeyWrite("Date", "Ck", QStringLiteral("0")), KeyWrite("Days", "Ck", QStringLiteral("0")),
+        KeyWrite("Monthly", "Ck", QStringLiteral("0")),
     };
     if (r.Date.Ck) {
-        w << W("Date", "Ck", QStringLiteral("1")) << W("Date", "Year", Num(r.Date.Year))
-          << W("Date", "Month", Num(r.Date.Month)) << W("Date", "Day", Num(r.Date.Day))
-          << W("Date", "Hr", Num(r.Date.Hr)) << W("Date", "Min", Num(r.Date.Min))
-          << W("Date", "Repeat", Flag(r.Date.Repeat));
+        w << KeyWrite("Date", "Ck", QStringLiteral("1")) << KeyWrite("Date", "Year", Num(r.Date.Year))
+          << KeyWrite("Date", "Month", Num(r.Date.Month)) << KeyWrite("Date", "Day", Num(r.Date.Day))
+          << KeyWrite("Date", "Hr", Num(r.Date.Hr)) << KeyWrite("Date", "Min", Num(r.Date.Min))
+          << KeyWrite("Date", "Repeat", Flag(r.Date.Repeat));
     }
     if (r.Days.Ck) {
-        w << W("Days", "Ck", QStringLiteral("1")) << W("Days", "Mon", Flag(r.Days.Mon))
-          << W("Days", "Tue", Flag(r.Days.Tue)) << W("Days", "Wed", Flag(r.Days.Wed))
-          << W("Days", "Thu", Flag(r.Days.Thu)) << W("Days", "Fri", Flag(r.Days.Fri))
-          << W("Days", "Sat", Flag(r.Days.Sat)) << W("Days", "Sun", Flag(r.Days.Sun))
-          << W("Days", "Year", QStringLiteral("2005")) << W("Days", "Month", QStringLiteral("1"))
-          << W("Days", "Day", QStringLiteral("1")) << W("Days", "Hr", Num(r.Days.Hr))
-          << W("Days", "Min", Num(r.Days.Min));
+        w << KeyWrite("Days", "Ck", QStringLiteral("1")) << KeyWrite("Days", "Mon", Flag(r.Days.Mon))
+          << KeyWrite("Days", "Tue", Flag(r.Days.Tue)) << KeyWrite("Days", "Wed", Flag(r.Days.Wed))
+          << KeyWrite("Days", "Thu", Flag(r.Days.Thu)) << KeyWrite("Days", "Fri", Flag(r.Days.Fri))
+          << KeyWrite("Days", "Sat", Flag(r.Days.Sat)) << KeyWrite("Days", "Sun", Flag(r.Days.Sun))
+          << KeyWrite("Days", "Year", QStringLiteral("2005")) << KeyWrite("Days", "Month", QStringLiteral("1"))
+          << KeyWrite("Days", "Day", QStringLiteral("1")) << KeyWrite("Days", "Hr", Num(r.Days.Hr))
+          << KeyWrite("Days", "Min", Num(r.Days.Min));
     }
     if (r.Monthly.Ck) {
         const MonthlyStart first = FirstMonthlyMonth(saveMoment, r.Monthly.Day, r.Monthly.Hr, r.Monthly.Min);
-        w << W("Monthly", "Ck", QStringLiteral("1")) << W("Monthly", "Year", Num(first.Year))
-          << W("Monthly", "Month", Num(first.Month)) << W("Monthly", "Day", Num(r.Monthly.Day))
-          << W("Monthly", "Hr", Num(r.Monthly.Hr)) << W("Monthly", "Min", Num(r.Monthly.Min));
+        w << KeyWrite("Monthly", "Ck", QStringLiteral("1")) << KeyWrite("Monthly", "Year", Num(first.Year))
+          << KeyWrite("Monthly", "Month", Num(first.Month)) << KeyWrite("Monthly", "Day", Num(r.Monthly.Day))
+          << KeyWrite("Monthly", "Hr", Num(r.Monthly.Hr)) << KeyWrite("Monthly", "Min", Num(r.Monthly.Min));
     }
-    w << W("SayTime", "Ck", Flag(r.SayTime)) << W("SayDay", "Ck", Flag(r.SayDay))
-      << W("PlayMP3", "Ck", Flag(r.PlayMP3)) << W("Display", "Ck", Flag(r.Display))
-      << W("SayMsg", "Ck", Flag(r.SayMsg)) << W("Open", "Ck", Flag(r.Open))
-      << W("Reminder", "Msg", r.Msg) << W("Reminder", "Open", r.OpenFile)
-      << W("Reminder", "MP3", r.MP3File);
+    w << KeyWrite("SayTime", "Ck", Flag(r.SayTime)) << KeyWrite("SayDay", "Ck", Flag(r.SayDay))
+      << KeyWrite("PlayMP3", "Ck", Flag(r.PlayMP3)) << KeyWrite("Display", "Ck", Flag(r.Display))
+      << KeyWrite("SayMsg", "Ck", Flag(r.SayMsg)) << KeyWrite("Open", "Ck", Flag(r.Open))
+      << KeyWrite("Reminder", "Msg", r.Msg) << KeyWrite("Reminder", "Open", r.OpenFile)
+      << KeyWrite("Reminder", "MP3", r.MP3File);
     // One locked, atomic update: a failed save leaves the old file as it was.
     WriteProfileStrings(path, w);
 }
@@ -151,36 +152,36 @@ TReminder LoadReminder(const QString& path)
 {
     const ProfileSnapshot f = ProfileSnapshot::Read(path);
     TReminder r;
-    QString name = QFileInfo(path).fileName();
+    QString name = DisplayFileName(QFileInfo(path).fileName());
     if (name.endsWith(QStringLiteral(".ini")))
         name.chop(4);
     r.Name = name;
 
-    r.Date.Ck = B(f, "Date", "Ck");
+    r.Date.Ck = ReadFlag(f, "Date", "Ck");
     if (r.Date.Ck) {
         r.Date.Year = LoadInteger(f, "Date", "Year", "2005");
         r.Date.Month = LoadInteger(f, "Date", "Month", "01");
         r.Date.Day = LoadInteger(f, "Date", "Day", "01");
         r.Date.Hr = LoadInteger(f, "Date", "Hr", "01");
         r.Date.Min = LoadInteger(f, "Date", "Min", "01");
-        r.Date.Repeat = B(f, "Date", "Repeat");
+        r.Date.Repeat = ReadFlag(f, "Date", "Repeat");
     }
-    r.Days.Ck = B(f, "Days", "Ck");
+    r.Days.Ck = ReadFlag(f, "Days", "Ck");
     if (r.Days.Ck) {
         ReadWeekdays(f, r.Days);
         r.Days.Hr = LoadInteger(f, "Days", "Hr", "01");
         r.Days.Min = LoadInteger(f, "Days", "Min", "01");
     }
-    r.Monthly.Ck = B(f, "Monthly", "Ck");
+    r.Monthly.Ck = ReadFlag(f, "Monthly", "Ck");
     if (r.Monthly.Ck) {
         r.Monthly.Day = LoadInteger(f, "Monthly", "Day", "01");
         r.Monthly.Hr = LoadInteger(f, "Monthly", "Hr", "01");
         r.Monthly.Min = LoadInteger(f, "Monthly", "Min", "01");
     }
     ReadActionFlags(f, r);
-    r.Msg = S(f, "Reminder", "Msg");
-    r.OpenFile = S(f, "Reminder", "Open");
-    r.MP3File = S(f, "Reminder", "MP3");
+    r.Msg = ReadText(f, "Reminder", "Msg");
+    r.OpenFile = ReadText(f, "Reminder", "Open");
+    r.MP3File = ReadText(f, "Reminder", "MP3");
     return r;
 }
 
@@ -213,22 +214,22 @@ TReminderSummary ReadReminderSummary(const QString& path)
 {
     const ProfileSnapshot f = ProfileSnapshot::Read(path);
     TReminderSummary s;
-    s.DateCk = B(f, "Date", "Ck");
-    s.DateMonth = S(f, "Date", "Month");
-    s.DateDay = S(f, "Date", "Day");
-    s.DateHr = I(f, "Date", "Hr", 0);
-    s.DateMin = I(f, "Date", "Min", 0);
-    s.DateRepeat = B(f, "Date", "Repeat");
-    s.DaysCk = B(f, "Days", "Ck");
+    s.DateCk = ReadFlag(f, "Date", "Ck");
+    s.DateMonth = ReadText(f, "Date", "Month");
+    s.DateDay = ReadText(f, "Date", "Day");
+    s.DateHr = ReadNumber(f, "Date", "Hr", 0);
+    s.DateMin = ReadNumber(f, "Date", "Min", 0);
+    s.DateRepeat = ReadFlag(f, "Date", "Repeat");
+    s.DaysCk = ReadFlag(f, "Days", "Ck");
     ReadWeekdays(f, s);
-    s.DaysHr = I(f, "Days", "Hr", 0);
-    s.DaysMin = I(f, "Days", "Min", 0);
-    s.MonthlyCk = B(f, "Monthly", "Ck");
-    s.MonthlyDay = S(f, "Monthly", "Day");
-    s.MonthlyHr = I(f, "Monthly", "Hr", 0);
-    s.MonthlyMin = I(f, "Monthly", "Min", 0);
+    s.DaysHr = ReadNumber(f, "Days", "Hr", 0);
+    s.DaysMin = ReadNumber(f, "Days", "Min", 0);
+    s.MonthlyCk = ReadFlag(f, "Monthly", "Ck");
+    s.MonthlyDay = ReadText(f, "Monthly", "Day");
+    s.MonthlyHr = ReadNumber(f, "Monthly", "Hr", 0);
+    s.MonthlyMin = ReadNumber(f, "Monthly", "Min", 0);
     ReadActionFlags(f, s);
-    s.Msg = S(f, "Reminder", "Msg");
+    s.Msg = ReadText(f, "Reminder", "Msg");
     return s;
 }
 

@@ -54,12 +54,12 @@ long ReadKeyByKey(const QString& path)
     for (const char* k : {"YR", "MO", "DY", "HR", "MN"})
         sum += ReadProfileInteger(path, "LastProc", k, 1);
     for (const char* s : {"Date", "Days", "Monthly", "SayTime", "SayDay", "PlayMP3", "Display", "SayMsg", "Open"})
-        sum += ReadProfileBool(path, s, "Ck", false);
+        sum += ProfileSnapshot::Read(path).ReadBool(s, "Ck", false);
     for (const char* k : {"Year", "Month", "Day", "Hr", "Min"})
         sum += ReadProfileInteger(path, "Date", k, 1) + ReadProfileInteger(path, "Monthly", k, 1);
-    sum += ReadProfileBool(path, "Date", "Repeat", false);
+    sum += ProfileSnapshot::Read(path).ReadBool("Date", "Repeat", false);
     for (const char* k : {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"})
-        sum += ReadProfileBool(path, "Days", k, false);
+        sum += ProfileSnapshot::Read(path).ReadBool("Days", k, false);
     sum += ReadProfileInteger(path, "Days", "Hr", 1) + ReadProfileInteger(path, "Days", "Min", 1);
     for (const char* k : {"Msg", "Open", "MP3"})
         sum += ReadProfileString(path, "Reminder", k, "").size();

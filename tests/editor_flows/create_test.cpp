@@ -233,4 +233,27 @@ TEST(CreateFlow, CloseBoxesGoOnAndSkipTheDoneChecks)
                           "SayMsg.Ck=0;Open.Ck=0;Reminder.Msg=");
 }
 
+// "Ã©" spelt in Windows-1252 is the UTF-8 name of "é": the new reminder still gets a file
+// of its own, and deleting it leaves the other one alone.
+TEST(CreateFlow, NewNameNeverReachesAnotherRemindersFile)
+{
+    FlowFixture f;
+    const QByteArray other = "[Days]\nCk=1\nMon=1\n[Reminder]\nMsg=other\n";
+    f.PutReminder(QString::fromUtf8("é"), other);
+    f.Start();
+    const QString name = QString::fromUtf8("Ã©");
+    EXPECT_EQ(f.Create(FlowScript(name)), kAllCreatePages);
+    EXPECT_EQ(f.messages.Texts(), QStringList{"New reminder (" + name + ") was successfully created. It will "
+                                              "now show in your list."});
+    const QByteArray created = QFile::encodeName(f.xdg.Folder()) + "/\xC3\x83\xC2\xA9.ini";
+    EXPECT_TRUE(ReadNative(created).contains("[SayTime]\nCk=1\n"));
+    EXPECT_EQ(ReadAll(f.Path(QString::fromUtf8("é"))), other);
+
+    f.messages.answers.push_back(true);
+    Click(f.window->CmdDel);
+    EXPECT_EQ(f.Entries(), QStringList{QString::fromUtf8("é")});
+    EXPECT_EQ(ReadNative(created), "<absent>");
+    EXPECT_EQ(ReadAll(f.Path(QString::fromUtf8("é"))), other);
+}
+
 } // namespace

@@ -50,6 +50,7 @@ inline void TypeInto(TSpinField* field, int value)
 struct FlowScript {
     explicit FlowScript(QString typed = {}) : name(std::move(typed)) {}
     QString name;
+    QString pasted; // put in after the typed name, as a paste would, unfiltered
     bool closeNameBox = false; // the name dialog's close box rather than its "Ok"
     std::function<void(TFrmWhen&)> when = [](TFrmWhen& page) { Click(page.CmdNext); };
     // Done passes only with a box ticked.
@@ -126,6 +127,7 @@ struct FlowFixture {
                 shown << modal->objectName();
                 if (auto* name = qobject_cast<TFrmName*>(modal)) {
                     QTest::keyClicks(name->Edit1, script.name);
+                    name->Edit1->insert(script.pasted);
                     if (script.closeNameBox)
                         name->close();
                     else

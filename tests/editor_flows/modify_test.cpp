@@ -157,6 +157,44 @@ TEST(ModifyFlow, StopsBeforeAnyPageWhenThereIsNothingToLoad)
     EXPECT_EQ(ReadAll(f.Path("Broken")), broken);
 }
 
+// Two files whose names show alike: modifying either entry loads and rewrites its own.
+// Pasted text that is not valid UTF-16 is refused: as raw bytes it would name the other.
+TEST(ModifyFlow, EachOfTwoAlikeEntriesKeepsItsOwnFile)
+{
+    FlowFixture f;
+    const QString cafe = QString::fromUtf8("Café");
+    const QByteArray windows = QFile::encodeName(f.xdg.Folder()) + "/Caf\xE9.ini";
+    f.PutReminder(cafe, kGym + "[Reminder]\nMsg=utf\n");
+    WriteNative(windows, "[Days]\r\nCk=1\r\nFri=1\r\n[Reminder]\r\nMsg=caf\xE9\r\n");
+    f.Start();
+    ASSERT_EQ(f.Entries(), QStringList(2, cafe));
+    QStringList loaded;
+    for (const int row : {0, 1}) {
+        f.window->ListBox1->setCurrentRow(row);
+        FlowScript script;
+        script.what = [&loaded](TFrmWhatType& page) {
+            loaded << page.LblMsg->text();
+            page.ChkSayDay->click();
+            Click(page.CmdDone);
+        };
+        f.Modify(script);
+    }
+    loaded.sort();
+    EXPECT_EQ(loaded, (QStringList{QString::fromUtf8("café"), "utf"}));
+    const QByteArray rewritten = ReadNative(windows);
+    EXPECT_TRUE(rewritten.contains("Fri=1\r\n") && rewritten.contains("[SayDay]\r\nCk=1\r\n") &&
+                rewritten.contains("Msg=caf\xE9\r\n"));
+    f.ExpectKeys(cafe, "Days.Mon=1;Days.Fri=0;SayDay.Ck=1;Reminder.Msg=utf");
+
+    FlowScript pasted("Caf");
+    pasted.pasted = QChar(0xDCE9);
+    f.messages.shown.clear();
+    f.Create(pasted);
+    EXPECT_EQ(f.messages.shown, Raised("Unable to write to " + f.Path(cafe) + "."));
+    EXPECT_EQ(ReadNative(windows), rewritten);
+    ::unlink(windows.constData()); // Qt cannot name it to clean up the folder
+}
+
 TEST(SaveFailure, IsRaisedAndNothingIsListedOrAnnounced)
 {
     {

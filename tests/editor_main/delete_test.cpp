@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -148,26 +147,32 @@ TEST(FrmFirstDelete, WindowsNamedReminderIsListedSummarisedAndDeleted)
 {
     DeleteFixture f;
     QDir().mkpath(f.xdg.Folder());
-    // Unpacked from an archive made on Windows: name and text in its code page.
-    const QByteArray native = QFile::encodeName(f.xdg.Folder()) + "/Caf\xE9.ini";
-    std::FILE* out = std::fopen(native.constData(), "wb");
-    ASSERT_TRUE(out);
-    const QByteArray body = "[Days]\r\nCk=1\r\nMon=1\r\nHr=7\r\nMin=30\r\n[Reminder]\r\nMsg=caf\xE9\r\n";
-    std::fwrite(body.constData(), 1, size_t(body.size()), out);
-    std::fclose(out);
+    // Unpacked from an archive made on Windows: name and text in its code page. Beside it
+    // a UTF-8 name that shows alike: each entry stands for its own file.
+    const QByteArray windows = QFile::encodeName(f.xdg.Folder()) + "/Caf\xE9.ini";
+    WriteNative(windows, "[Days]\r\nCk=1\r\nMon=1\r\nHr=7\r\nMin=30\r\n[Reminder]\r\nMsg=caf\xE9\r\n");
+    f.PutReminder(QString::fromUtf8("Café"), "[Days]\nCk=1\nTue=1\nHr=8\nMin=0\n[Reminder]\nMsg=utf\n");
     f.Open();
-    ASSERT_EQ(f.before, QStringList{QString::fromUtf8("Café")});
-    EXPECT_EQ(f.w->Label1->text(), QString::fromUtf8("Café"));
-    EXPECT_EQ(f.w->Label5->text(), "This reminder occurs on:");
-    EXPECT_EQ(f.w->Label3->text(), "7:30 AM  (Military Time : 7:30)");
-    EXPECT_EQ(f.w->Label6->text(), QString::fromUtf8("Message: café"));
+    ASSERT_EQ(f.before, QStringList(2, QString::fromUtf8("Café")));
+    QStringList summaries;
+    for (const int row : {1, 0}) {
+        f.w->ListBox1->setCurrentRow(row);
+        summaries << f.w->Label1->text() + ", " + f.w->Label3->text() + ", " + f.w->Label6->text();
+    }
+    const int windowsRow = summaries[0].contains("7:30") ? 1 : 0;
+    summaries.sort();
+    EXPECT_EQ(summaries, (QStringList{QString::fromUtf8("Café, 7:30 AM  (Military Time : 7:30), Message: café"),
+                                      QString::fromUtf8("Café, 8:00 AM  (Military Time : 8:00), Message: utf")}));
 
-    f.Delete(QString::fromUtf8("Café"), true);
+    f.w->ListBox1->setCurrentRow(windowsRow);
+    f.messages.answers.push_back(true);
+    QTest::mouseClick(f.w->CmdDel, Qt::LeftButton);
     EXPECT_EQ(f.messages.shown.size(), 1) << f.messages.Texts().join('|').toStdString();
-    EXPECT_EQ(f.w->ListBox1->count(), 0);
-    EXPECT_EQ(QDir(f.xdg.Folder()).entryList(QDir::Files | QDir::Hidden), QStringList())
-        << "the file itself is gone, and no UTF-8 named one was made";
-    ::unlink(native.constData()); // Qt could not name it to clean up after a failure
+    EXPECT_EQ(Entries(*f.w), QStringList{QString::fromUtf8("Café")});
+    EXPECT_EQ(f.w->Label6->text(), "Message: utf") << "the summary follows the entry left";
+    EXPECT_EQ(ReadNative(windows), "<absent>");
+    EXPECT_TRUE(QFileInfo::exists(f.File(QString::fromUtf8("Café"))));
+    ::unlink(windows.constData()); // Qt could not name it to clean up after a failure
 }
 
 } // namespace

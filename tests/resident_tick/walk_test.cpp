@@ -288,27 +288,23 @@ TEST_F(TickTest, RepeatedAutumnHourFiresOnce)
 
 TEST_F(TickTest, FileNamedInTheWindowsCodePageFires)
 {
-    // Unpacked from an archive made on Windows: the name is not UTF-8.
+    // Unpacked from an archive made on Windows: the name is not UTF-8. Beside it a UTF-8
+    // name that decodes alike: each fires from and is stamped in its own file.
     const QByteArray native = QFile::encodeName(xdg.Folder()) + "/Caf\xE9.ini";
-    QFile file;
-    std::FILE* out = std::fopen(native.constData(), "wb");
-    ASSERT_TRUE(out);
-    const QByteArray body = DaysIni(9, 0, QStringLiteral("Mon")) + MsgIni(QStringLiteral("coffee"));
-    std::fwrite(body.constData(), 1, size_t(body.size()), out);
-    std::fclose(out);
+    WriteNative(native, DaysIni(9, 0, QStringLiteral("Mon")) + MsgIni(QStringLiteral("coffee")));
+    Put(QString::fromUtf8("Café"), DaysIni(9, 0, QStringLiteral("Mon")));
 
     TickAt(2026, 6, 1, 9, 0);
-    EXPECT_EQ(actions.Messages(), QStringList{QStringLiteral("coffee")});
+    QStringList fired = actions.Messages();
+    fired.sort();
+    EXPECT_EQ(fired, (QStringList{QString::fromUtf8("Café"), QStringLiteral("coffee")}));
     EXPECT_TRUE(messages.shown.isEmpty());
-    // Stamped in the same file, so it does not fire again that day.
+    // Stamped in the same files, so neither fires again that day.
     TickAt(2026, 6, 1, 9, 1);
-    EXPECT_EQ(actions.fired.size(), 1);
-    EXPECT_EQ(ReminderFolderEntries(xdg.Folder()).size(), 1);
-    std::FILE* in = std::fopen(native.constData(), "rb");
-    ASSERT_TRUE(in);
-    ASSERT_TRUE(file.open(in, QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().endsWith("[LastProc]\nYR=2026\nMO=6\nDY=1\nHR=23\nMN=59\n"));
-    file.close();
-    std::fclose(in);
+    EXPECT_EQ(actions.fired.size(), 2);
+    EXPECT_EQ(ReminderFolderEntries(xdg.Folder()).size(), 2);
+    const QByteArray stamp = "[LastProc]\nYR=2026\nMO=6\nDY=1\nHR=23\nMN=59\n";
+    EXPECT_TRUE(ReadNative(native).endsWith("Msg=coffee\nOpen=\nMP3=\n" + stamp));
+    EXPECT_TRUE(ReadAll(Path(QString::fromUtf8("Café"))).endsWith(QString::fromUtf8("Msg=Café\nOpen=\nMP3=\n").toUtf8() + stamp));
     ::unlink(native.constData()); // Qt cannot name it to clean up the folder
 }

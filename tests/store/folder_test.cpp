@@ -5,8 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,12 +43,15 @@ TEST_F(StoreTest, ListRemindersFiltersTheFolder)
     QDir().mkdir(File("x.ini"));
     QDir().mkdir(File("sub"));
     QFile::setPermissions(File("Old.INI"), QFile::ReadOwner);
-    QStringList entries = ReminderFolderEntries(env.Folder()), names = ListReminders();
+    QStringList entries = ReminderFolderEntries(env.Folder()), names;
+    for (const ListedReminder& r : ListReminders())
+        names << r.name + " " + r.path.mid(env.Folder().size());
     entries.sort();
     names.sort();
     EXPECT_EQ(entries, QStringList({".hidden.ini", "Medicine.ini", "Old.INI", "Velmaro6.ini", "a.ini.ini",
                                     "my velMARO note.ini", "x.ini"}));
-    EXPECT_EQ(names, QStringList({".hidden", "Medicine", "Old.INI", "a.ini", "x"}));
+    EXPECT_EQ(names, QStringList({".hidden /.hidden.ini", "Medicine /Medicine.ini", "Old.INI /Old.INI",
+                                  "a.ini /a.ini.ini", "x /x.ini"}));
 }
 
 TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
@@ -79,68 +82,40 @@ TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
 }
 
-namespace {
-
-QByteArray ReadNative(const QByteArray& path)
-{
-    QFile f;
-    std::FILE* file = std::fopen(path.constData(), "rb");
-    if (!file || !f.open(file, QIODevice::ReadOnly))
-        return "<absent>";
-    const QByteArray bytes = f.readAll();
-    f.close();
-    std::fclose(file);
-    return bytes;
-}
-
-void WriteNative(const QByteArray& path, const QByteArray& bytes)
-{
-    std::FILE* file = std::fopen(path.constData(), "wb");
-    ASSERT_TRUE(file);
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
-    std::fclose(file);
-}
-
-} // namespace
-
-// A file named in the Windows code page, as an archive made on Windows unpacks it.
-TEST_F(StoreTest, WindowsNamedFileIsFoundByItsDecodedName)
+// Files named in the Windows code page, as an archive made on Windows unpacks them, one
+// beside a UTF-8 name that shows alike: each listed name reaches its own file only.
+TEST_F(StoreTest, EveryListedNameReachesItsOwnFile)
 {
     const QByteArray folder = QFile::encodeName(env.Folder()) + '/';
-    WriteNative(folder + "Caf\xE9.ini", "[Date]\r\nCk=1\r\n[Reminder]\r\nMsg=caf\xE9\r\n");
+    WriteNative(folder + "Caf\xE9.ini", "[Reminder]\r\nMsg=caf\xE9\r\n");
+    WriteNative(folder + "Caf\xC3\xA9.ini", "[Reminder]\nMsg=utf\n");
     WriteNative(folder + "\x80uro.ini", "[Days]\nCk=1\n");
-    QStringList names = ListReminders();
-    names.sort();
-    EXPECT_EQ(names, QStringList({QString::fromUtf8("Café"), QString::fromUtf8("€uro")}));
+    QMap<QByteArray, QString> listed;
+    QString windows;
+    for (const ListedReminder& r : ListReminders()) {
+        listed[NativeFilePath(r.path)] = r.name + ' ' + ReadReminderSummary(r.path).Msg;
+        windows = NativeFilePath(r.path).endsWith("\xE9.ini") ? r.path : windows;
+    }
+    EXPECT_EQ(listed, (QMap<QByteArray, QString>{{folder + "Caf\xE9.ini", QString::fromUtf8("Café café")},
+                                                 {folder + "Caf\xC3\xA9.ini", QString::fromUtf8("Café utf")},
+                                                 {folder + "\x80uro.ini", QString::fromUtf8("€uro ")}}));
 
-    const QString cafe = ReminderFileName(QString::fromUtf8("Café"));
-    EXPECT_EQ(NativeFilePath(cafe), folder + "Caf\xE9.ini");
-    EXPECT_EQ(ReadReminderSummary(cafe).Msg, QString::fromUtf8("café"));
-    EXPECT_TRUE(ReadProfileBool(ReminderFileName(QString::fromUtf8("€uro")), "Days", "Ck", false));
+    // The write error shows the name as listed. Made-up text that is no listed name
+    // reaches no file, not even the one its bytes spell.
+    chmod((folder + "Caf\xE9.ini").constData(), 0444);
+    EXPECT_EQ(StoreErrorOf([&] { WriteProfileString(windows, "Date", "Ck", "0"); }),
+              WriteError(env.Folder() + QString::fromUtf8("/Café.ini")));
+    const QString forged = env.Folder() + "/Caf" + QChar(0xDCC3) + QChar(0xDCA9) + ".ini";
+    EXPECT_EQ(StoreErrorOf([&] { WriteProfileString(forged, "Date", "Ck", "0"); }),
+              WriteError(env.Folder() + QString::fromUtf8("/CafÃ©.ini")));
+    EXPECT_FALSE(DeleteReminderFile(forged));
 
-    // Rewritten in place: no second file under the UTF-8 spelling.
-    TReminder r = LoadReminder(cafe);
-    r.Msg = "tea";
-    SaveReminder(cafe, r, QDateTime(QDate(2026, 5, 17), QTime(14, 3)));
-    EXPECT_TRUE(ReadNative(folder + "Caf\xE9.ini").contains("Msg=tea\r\n"));
-    EXPECT_EQ(ReadNative(QFile::encodeName(cafe)), "<absent>");
-    EXPECT_EQ(LoadReminder(cafe).Msg, "tea");
-    EXPECT_EQ(ReminderFolderEntries(env.Folder()).size(), 2);
-
-    EXPECT_TRUE(DeleteReminderFile(cafe));
+    EXPECT_TRUE(DeleteReminderFile(windows));
     EXPECT_EQ(ReadNative(folder + "Caf\xE9.ini"), "<absent>");
-    EXPECT_EQ(ListReminders(), QStringList{QString::fromUtf8("€uro")});
-    EXPECT_TRUE(DeleteReminderFile(cafe)) << "nothing left to delete is no failure";
-
-    // With no file yet, or both spellings on disk, a name means its UTF-8 spelling.
-    WriteProfileString(cafe, "Date", "Ck", "1");
-    EXPECT_EQ(ReadNative(folder + "Caf\xC3\xA9.ini"), "[Date]\nCk=1\n");
-    WriteNative(folder + "Caf\xE9.ini", "[Date]\nCk=0\n");
-    EXPECT_EQ(NativeFilePath(cafe), folder + "Caf\xC3\xA9.ini");
+    EXPECT_EQ(ReadNative(folder + "Caf\xC3\xA9.ini"), "[Reminder]\nMsg=utf\n");
     // A name that is valid UTF-8 keeps even a leading byte order mark.
     EXPECT_EQ(DecodeFileName("\xEF\xBB\xBFx.ini"), QString(QChar(0xFEFF)) + "x.ini");
-    for (const char* name : {"Caf\xE9.ini", "\x80uro.ini"})
-        unlink((folder + name).constData()); // Qt cannot name them to clean up the folder
+    unlink((folder + "\x80uro.ini").constData()); // Qt cannot name it to clean up the folder
 }
 
 TEST_F(StoreTest, DeleteRemovesFilesAndLinksOnly)

@@ -1,7 +1,11 @@
 #include "tempenv.h"
 
+#include "profile.h"
+
 #include <QDir>
 #include <QFile>
+
+#include <cstdio>
 
 TempXdg::TempXdg()
     : oldData_(qgetenv("XDG_DATA_HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")),
@@ -46,4 +50,31 @@ void WriteAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
+}
+
+QByteArray ReadNative(const QByteArray& path)
+{
+    std::FILE* file = std::fopen(path.constData(), "rb");
+    if (!file)
+        return "<absent>";
+    QByteArray bytes;
+    char buffer[4096];
+    while (const size_t got = std::fread(buffer, 1, sizeof buffer, file))
+        bytes.append(buffer, qsizetype(got));
+    std::fclose(file);
+    return bytes;
+}
+
+void WriteNative(const QByteArray& path, const QByteArray& bytes)
+{
+    if (std::FILE* file = std::fopen(path.constData(), "wb")) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
+        std::fclose(file);
+    }
+}
+
+void WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value)
+{
+    WriteProfileStrings(path, {{section, key, value}});
 }

@@ -29,3 +29,10 @@ private:
 // Whole-file helpers for tests.
 QByteArray ReadAll(const QString& path);
 void WriteAll(const QString& path, const QByteArray& bytes);
+// The same for a path in the file system's own bytes, which need not be UTF-8 (Qt cannot
+// name such a file); "<absent>" when there is none.
+QByteArray ReadNative(const QByteArray& path);
+void WriteNative(const QByteArray& path, const QByteArray& bytes);
+// One key written as one locked update, as the single-key profile routine writes it.
+void WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value);
