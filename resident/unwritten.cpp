@@ -78,6 +78,8 @@ std::optional<TResidentSchedule> ParseSchedule(const std::optional<QString>& tex
     return s;
 }
 
+QString SectionName(int n) { return QStringLiteral("Kept%1").arg(n); }
+
 } // namespace
 
 UnwrittenTable::UnwrittenTable(QString stateFile) : stateFile_(std::move(stateFile))
@@ -85,12 +87,11 @@ UnwrittenTable::UnwrittenTable(QString stateFile) : stateFile_(std::move(stateFi
     if (stateFile_.isEmpty())
         return;
     const ProfileSnapshot f = ProfileSnapshot::Read(stateFile_);
-    QStringList sections;
-    for (const ProfileSnapshot::Entry& e : f.Entries()) {
-        if (sections.isEmpty() || sections.constLast() != e.section)
-            sections << e.section;
-    }
-    for (const QString& section : sections) {
+    // Save numbers the sections from 1 on; the first missing one ends the table.
+    for (int n = 1;; ++n) {
+        const QString section = SectionName(n);
+        if (!f.Value(section, kFileKey))
+            break;
         const QByteArray file = QByteArray::fromPercentEncoding(f.ReadString(section, kFileKey, {}).toLatin1());
         const std::optional<TResidentSchedule> onDisk = ParseSchedule(f.Value(section, kReadKey));
         const std::optional<TResidentSchedule> pending = ParseSchedule(f.Value(section, kUnwrittenKey));
@@ -158,7 +159,7 @@ void UnwrittenTable::Save()
         // A value is read back cut at this length: such a file stays in memory only.
         if (file.size() > kMaxProfileValueLength)
             continue;
-        const QString section = QStringLiteral("Kept%1").arg(++n);
+        const QString section = SectionName(++n);
         writes.append({section, kFileKey, file});
         writes.append({section, kReadKey, ScheduleText(it->onDisk)});
         writes.append({section, kUnwrittenKey, ScheduleText(it->pending)});
