@@ -80,6 +80,7 @@ TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(s
     InitEditorResources();
     setWindowIcon(QIcon(QStringLiteral(":/nelvora-128.png")));
     BuildControls();
+    KeepContentWhole(this);
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
     CentreOnScreen(this);

@@ -3,6 +3,7 @@
 #include "editor_fixture.h"
 #include "folder.h"
 #include "frmabout.h"
+#include "look.h"
 #include "modal.h"
 
 #include <QLabel>
@@ -325,5 +326,20 @@ TEST(FrmFirstControls, SummaryStyleAndLayout)
     for (QWidget* child : w->findChildren<QPushButton*>())
         EXPECT_GE(child->width(), child->minimumSizeHint().width()) << child->objectName().toStdString();
 }
+
+class MainWindowLook : public EditorFixture, public ::testing::TestWithParam<Look> {
+protected:
+    AppLook look{GetParam()};
+};
+
+// It fixes no colour of its own, so it follows the scheme; at any font nothing is cut.
+TEST_P(MainWindowLook, FollowsTheSchemeAndCutsNothing)
+{
+    PutReminder(QStringLiteral("Pills"), "[Days]\nCk=1\nMon=1\n[Display]\nCk=1\n[Reminder]\nMsg=Take one\n");
+    auto w = Start();
+    ExpectReadableAndWhole(w.get());
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, MainWindowLook, kLooks, LookName);
 
 } // namespace

@@ -1,6 +1,7 @@
 // The name dialog: its check, its field limit, and closing without the check.
 #include "fakes.h"
 #include "frmname.h"
+#include "look.h"
 #include "texts.h"
 
 #include <QLabel>
@@ -87,5 +88,18 @@ TEST_F(NameDialog, PastedLineBreaksBecomeBlanks)
     EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("two lines"));
     dialog.close();
 }
+
+class NameDialogLook : public NameDialog, public ::testing::WithParamInterface<Look> {
+protected:
+    AppLook look{GetParam()};
+};
+
+TEST_P(NameDialogLook, TheInstructionReadsWhole)
+{
+    ExpectReadableAndWhole(&dialog);
+    dialog.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, NameDialogLook, kLooks, LookName);
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "fakes_whattype.h"
 #include "folder.h"
 #include "frmwhattype.h"
+#include "look.h"
 #include "modal.h"
 #include "profile.h"
 #include "reminder.h"
@@ -318,5 +319,19 @@ TEST_F(ActionPage, LineBreaksNeverReachTheLabelsOrTheFile)
     EXPECT_EQ(back.MP3File, QStringLiteral("/music/ok.mp3"));
     EXPECT_EQ(back.Msg, QStringLiteral("first"));
 }
+
+class ActionPageLook : public ActionPage, public ::testing::WithParamInterface<Look> {
+protected:
+    AppLook look{GetParam()};
+};
+
+TEST_P(ActionPageLook, EveryTextReadsAndEveryControlIsWhole)
+{
+    page->LblMsg->setText(QStringLiteral("Take the blue pill with water"));
+    Show();
+    ExpectReadableAndWhole(page.get());
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, ActionPageLook, kLooks, LookName);
 
 } // namespace

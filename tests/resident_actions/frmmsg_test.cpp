@@ -5,6 +5,7 @@
 
 #include "fakes.h"
 #include "folder.h"
+#include "look.h"
 #include "tempenv.h"
 
 #include <QApplication>
@@ -102,6 +103,16 @@ TEST_F(SchedulerTest, MessageWindowIsBuiltHiddenWithItsControls)
     EXPECT_EQ(frm->Memo1()->geometry(), QRect(5, 5, 457, 170));
     EXPECT_EQ(frm->palette().color(QPalette::Window), QColor(215, 215, 215));
     EXPECT_EQ(frm->Memo1()->palette().color(QPalette::Base), QColor(245, 245, 245));
+}
+
+// Its fonts are its own, so only a dark scheme can make it hard to read.
+TEST_F(SchedulerTest, TheReminderReadsUnderADarkScheme)
+{
+    AppLook dark(Look::DarkScheme);
+    Put(QStringLiteral("Pills"), DisplayReminder(QStringLiteral("Take the blue pill")));
+    TickAt(9, 0);
+    ASSERT_TRUE(scheduler->FrmMsg()->isVisible());
+    EXPECT_EQ(FaintTexts(scheduler->FrmMsg()), "");
 }
 
 TEST_F(SchedulerTest, TwoRemindersInOneTickAddTwelveLinesAfterTheStartingEmptyLine)
