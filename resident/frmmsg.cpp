@@ -1,6 +1,7 @@
 #include "frmmsg.h"
 
 #include "folder.h"
+#include "form1.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -60,6 +61,8 @@ void TFrmMsg::BuildControls()
         return;
     Memo1_ = new QPlainTextEdit(this);
     CmdExit_ = new QPushButton(QStringLiteral("Ok"), this);
+    // The bell of the tray icon rather than the desktop's generic window.
+    setWindowIcon(NelvoraIcon());
 
     Memo1_->setObjectName(QStringLiteral("Memo1"));
     Memo1_->setGeometry(5, 5, 457, 170);

@@ -103,6 +103,7 @@ TEST_F(SchedulerTest, MessageWindowIsBuiltHiddenWithItsControls)
     EXPECT_EQ(frm->Memo1()->geometry(), QRect(5, 5, 457, 170));
     EXPECT_EQ(frm->palette().color(QPalette::Window), QColor(215, 215, 215));
     EXPECT_EQ(frm->Memo1()->palette().color(QPalette::Base), QColor(245, 245, 245));
+    EXPECT_EQ(frm->windowIcon().pixmap(22, 22).toImage(), NelvoraIcon().pixmap(22, 22).toImage());
 }
 
 // Its fonts are its own, so only a dark scheme can make it hard to read.
