@@ -73,6 +73,8 @@ void TFrmFirst::CmdModifyClick()
         }
         CurrentReminderName = SelectedName();
         const QString path = ReminderFileName(CurrentReminderName);
+        if (!HavePages())
+            return;
         FrmWhen->BackChosen = false;
         const TReminder loaded = LoadReminder(path);
         FrmWhen->ApplyReminder(loaded);
@@ -91,7 +93,7 @@ void TFrmFirst::CmdModifyClick()
 
 bool TFrmFirst::RunPages(bool selectDate)
 {
-    if (!FrmWhen || !FrmWhatType)
+    if (!HavePages())
         return false;
     FrmWhen->BackChosen = false;
     if (selectDate)

@@ -327,6 +327,24 @@ TEST(FrmFirstControls, SummaryStyleAndLayout)
         EXPECT_GE(child->width(), child->minimumSizeHint().width()) << child->objectName().toStdString();
 }
 
+// Made once the window has painted, or by a flow that comes first; never twice.
+TEST(FrmFirstStart, PagesAreMadeAfterTheFirstPaintOrByAFlowBeforeIt)
+{
+    EditorFixture f;
+    f.PutReminder(QStringLiteral("Pills"), "[Days]\nCk=1\n");
+    int made = 0;
+    auto w = f.Start();
+    w->SetPageMaker([&made] { ++made; });
+    EXPECT_EQ(made, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&made] { return made == 1; }));
+    // This maker makes no pages: the flow stops instead of reaching for them.
+    auto unpainted = std::make_unique<TFrmFirst>(FrmFirstEnv{f.messages, f.shell, f.clock, {}, f.ProgramFolder()});
+    unpainted->SetPageMaker([&made] { ++made; });
+    unpainted->CmdModifyClick();
+    unpainted->CmdModifyClick();
+    EXPECT_EQ(made, 2);
+}
+
 class MainWindowLook : public EditorFixture, public ::testing::TestWithParam<Look> {
 protected:
     AppLook look{GetParam()};
