@@ -345,19 +345,13 @@ TEST(FrmFirstStart, PagesAreMadeAfterTheFirstPaintOrByAFlowBeforeIt)
     EXPECT_EQ(made, 2);
 }
 
-class MainWindowLook : public EditorFixture, public ::testing::TestWithParam<Look> {
-protected:
-    AppLook look{GetParam()};
-};
-
 // It fixes no colour of its own, so it follows the scheme; at any font nothing is cut.
-TEST_P(MainWindowLook, FollowsTheSchemeAndCutsNothing)
+TEST(FrmFirstStart, FollowsTheSchemeAndCutsNothing)
 {
-    PutReminder(QStringLiteral("Pills"), "[Days]\nCk=1\nMon=1\n[Display]\nCk=1\n[Reminder]\nMsg=Take one\n");
-    auto w = Start();
-    ExpectReadableAndWhole(w.get());
+    EditorFixture f;
+    f.PutReminder(QStringLiteral("Pills"), "[Days]\nCk=1\nMon=1\n[Reminder]\nMsg=Take one\n");
+    std::unique_ptr<TFrmFirst> w;
+    ExpectReadableAndWholeInEveryLook([&] { return (w = f.Start()).get(); });
 }
-
-INSTANTIATE_TEST_SUITE_P(Looks, MainWindowLook, kLooks, LookName);
 
 } // namespace

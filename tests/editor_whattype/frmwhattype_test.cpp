@@ -320,18 +320,14 @@ TEST_F(ActionPage, LineBreaksNeverReachTheLabelsOrTheFile)
     EXPECT_EQ(back.Msg, QStringLiteral("first"));
 }
 
-class ActionPageLook : public ActionPage, public ::testing::WithParamInterface<Look> {
-protected:
-    AppLook look{GetParam()};
-};
-
-TEST_P(ActionPageLook, EveryTextReadsAndEveryControlIsWhole)
+TEST_F(ActionPage, EveryTextReadsAndEveryControlIsWhole)
 {
-    page->LblMsg->setText(QStringLiteral("Take the blue pill with water"));
-    Show();
-    ExpectReadableAndWhole(page.get());
+    ExpectReadableAndWholeInEveryLook([this] {
+        page = std::make_unique<TFrmWhatType>(messages, chooser, prompt);
+        page->LblMsg->setText(QStringLiteral("Take the blue pill with water"));
+        Show();
+        return page.get();
+    });
 }
-
-INSTANTIATE_TEST_SUITE_P(Looks, ActionPageLook, kLooks, LookName);
 
 } // namespace
