@@ -79,6 +79,8 @@ void TFrmFirst::CmdModifyClick()
         }
         CurrentReminderName = SelectedName();
         const QString path = SelectedPath();
+        if (!HavePages())
+            return;
         FrmWhen->BackChosen = false;
         const TReminder loaded = LoadReminder(path);
         FrmWhen->ApplyReminder(loaded);
@@ -97,7 +99,7 @@ void TFrmFirst::CmdModifyClick()
 
 bool TFrmFirst::RunPages(bool selectDate)
 {
-    if (!FrmWhen || !FrmWhatType)
+    if (!HavePages())
         return false;
     FrmWhen->BackChosen = false;
     if (selectDate)

@@ -20,10 +20,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <exception>
+#include <utility>
 
 const char* const kSupportAddress = "support@nelvora.example";
 const char* const kDownloadsAddress = "https://www.nelvora.example/downloads";
@@ -80,6 +82,7 @@ TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(s
     InitEditorResources();
     setWindowIcon(QIcon(QStringLiteral(":/nelvora-128.png")));
     BuildControls();
+    KeepContentWhole(this);
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
     CentreOnScreen(this);
@@ -111,6 +114,10 @@ void TFrmFirst::BuildControls()
     Label7->setBuddy(ListBox1);
     ListBox1->setAccessibleName(Label7->text());
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every entry is one line in one font. Without this the list measures and shapes the
+    // text of every name before it first shows: with 2,000 reminders the largest part of
+    // the editor's start.
+    ListBox1->setUniformItemSizes(true);
     CmdAdd = MakeButton(Panel4, "CmdAdd", "Create Reminder", "Add a new reminder or alert");
     CmdModify = MakeButton(Panel4, "CmdModify", "Modify Reminder", nullptr);
     CmdDel = MakeButton(Panel4, "CmdDel", "Delete Reminder",
@@ -259,6 +266,27 @@ void TFrmFirst::SetPages(TFrmWhen* when, TFrmWhatType* whatType)
 {
     FrmWhen = when;
     FrmWhatType = whatType;
+}
+
+void TFrmFirst::SetPageMaker(std::function<void()> make)
+{
+    makePages_ = std::move(make);
+}
+
+bool TFrmFirst::HavePages()
+{
+    if (makePages_ && !FrmWhen)
+        std::exchange(makePages_, nullptr)();
+    return FrmWhen && FrmWhatType;
+}
+
+void TFrmFirst::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // The calendar of the schedule page alone costs about as much as everything that is
+    // painted here: the pages are made once the list is on the screen.
+    if (makePages_)
+        QTimer::singleShot(0, this, [this] { HavePages(); });
 }
 
 void TFrmFirst::ClearSummary()

@@ -14,6 +14,7 @@ class QCloseEvent;
 class QFrame;
 class QLabel;
 class QListWidget;
+class QPaintEvent;
 class QPushButton;
 class TFrmWhen;
 class TFrmWhatType;
@@ -51,6 +52,9 @@ public:
 
     // The pages of the create and modify flows, created after this window.
     void SetPages(TFrmWhen* when, TFrmWhatType* whatType);
+    // Or `make` creates them (through SetPages) as soon as this window has first been
+    // painted, so that they do not hold up its showing, or when a flow needs them sooner.
+    void SetPageMaker(std::function<void()> make);
 
     QLabel* Label9 = nullptr;
     QFrame* Panel4 = nullptr;
@@ -90,6 +94,7 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void BuildControls();
@@ -104,8 +109,11 @@ private:
     // Shows the schedule page and then the action page; false when either was left with
     // "Go Back". A create selects the date option first.
     bool RunPages(bool selectDate = true);
+    // Whether both pages exist, made first when they are still to be made.
+    bool HavePages();
 
     FrmFirstEnv env_;
+    std::function<void()> makePages_;
     TFrmWhen* FrmWhen = nullptr;
     TFrmWhatType* FrmWhatType = nullptr;
 };

@@ -19,10 +19,7 @@ TFrmName::TFrmName(IMessages& messages, QWidget* parent) : QDialog(parent), mess
 {
     setObjectName(QStringLiteral("FrmName"));
     setWindowTitle(QStringLiteral("Enter Any Name"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(230, 228, 227));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    FixBackground(this, QColor(230, 228, 227));
 
     Label1 = new QLabel(QStringLiteral("Enter a name for your new reminder:  (Example: Kelmos "
                                        "Birthday, Wednesdays Meeting, etc.)"),
@@ -52,6 +49,7 @@ TFrmName::TFrmName(IMessages& messages, QWidget* parent) : QDialog(parent), mess
     layout->addLayout(buttons);
 
     resize(343, 171);
+    KeepContentWhole(this);
     Edit1->setFocus();
 }
 

@@ -189,10 +189,7 @@ TFrmWhatType::TFrmWhatType(IMessages& messages, IFileChooser& chooser, ITextProm
 {
     setObjectName(QString::fromLatin1(kWindowName));
     setWindowTitle(QStringLiteral("What \"type\" of reminder do you want to see?"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(230, 228, 227));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    FixBackground(this, QColor(230, 228, 227));
 
     Label1 = new QLabel(
         QStringLiteral("Finally, choose one or more reminders to occur. (For example, you may "
@@ -264,6 +261,7 @@ TFrmWhatType::TFrmWhatType(IMessages& messages, IFileChooser& chooser, ITextProm
     connect(CmdDone, &QPushButton::clicked, this, &TFrmWhatType::CmdDoneClick);
     connect(BitBtn2, &QPushButton::clicked, this, &TFrmWhatType::BitBtn1Click);
 
+    KeepContentWhole(this);
     resize(kDefaultWidth, kDefaultHeight);
     const QString section = QString::fromLatin1(kWindowName);
     if (const int w = ReadFormWidth(section); w > 0)

@@ -33,6 +33,7 @@ TFrmWhen::TFrmWhen(IMessages& messages, QWidget* parent)
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
     SetTabOrder();
+    KeepContentWhole(this);
     FormCreate();
 }
 

@@ -124,10 +124,7 @@ void NameExample(QWidget* button, const char* option, const char* explains)
 
 void TFrmWhen::Paint(QWidget* widget, QRgb colour)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(colour));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
+    FixBackground(widget, QColor::fromRgb(colour));
 }
 
 void TFrmWhen::BuildOptionGroup()
@@ -174,7 +171,6 @@ void TFrmWhen::BuildDateGroup()
     Calendar1->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     Calendar1->setDateRange(QDate(kFirstCalendarYear, 1, 1), QDate(kLastCalendarYear, 12, 31));
     Calendar1->setSelectedDate(QDate::currentDate());
-    Calendar1->setMinimumHeight(150);
     Calendar1->setAccessibleName(QStringLiteral("Date"));
     // The day grid is the part a screen reader lands on; like any item view it is named
     // only by its own accessible name.

@@ -24,9 +24,10 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     // The two pages are made once, after the main window, and keep their values
     // from one create or modify to the next.
-    auto* FrmWhen = new TFrmWhen(messages, &FrmFirst);
-    auto* FrmWhatType = new TFrmWhatType(messages, chooser, prompt, &FrmFirst);
-    FrmFirst.SetPages(FrmWhen, FrmWhatType);
+    FrmFirst.SetPageMaker([&] {
+        FrmFirst.SetPages(new TFrmWhen(messages, &FrmFirst),
+                          new TFrmWhatType(messages, chooser, prompt, &FrmFirst));
+    });
     FrmFirst.show();
     return app.exec();
 }

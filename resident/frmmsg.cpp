@@ -1,6 +1,7 @@
 #include "frmmsg.h"
 
 #include "folder.h"
+#include "form1.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -13,6 +14,18 @@
 namespace {
 
 const QString kSection = QStringLiteral("FrmMsg");
+
+// The desktop's colour scheme picks text colours for its own backgrounds; on the fixed
+// light ones here a dark scheme's near-white text would vanish, the reminder with it.
+void FixColours(QWidget* widget, QPalette::ColorRole background, const QColor& colour,
+                QPalette::ColorRole text)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(background, colour);
+    palette.setColor(text, Qt::black);
+    palette.setColor(QPalette::Disabled, text, QColor(90, 90, 90));
+    widget->setPalette(palette);
+}
 
 // The designed faces are rarely installed on Linux; the next ones keep the look close.
 QFont Face(const QStringList& families, int points)
@@ -34,9 +47,7 @@ TFrmMsg::TFrmMsg(QWidget* parent) : QWidget(parent, Qt::Window)
     setFont(Face({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                   QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")},
                  8));
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, QColor(215, 215, 215));
-    setPalette(windowPalette);
+    FixColours(this, QPalette::Window, QColor(215, 215, 215), QPalette::WindowText);
     setAutoFillBackground(true);
     FormCreate();
 }
@@ -50,15 +61,15 @@ void TFrmMsg::BuildControls()
         return;
     Memo1_ = new QPlainTextEdit(this);
     CmdExit_ = new QPushButton(QStringLiteral("Ok"), this);
+    // The bell of the tray icon rather than the desktop's generic window.
+    setWindowIcon(NelvoraIcon());
 
     Memo1_->setObjectName(QStringLiteral("Memo1"));
     Memo1_->setGeometry(5, 5, 457, 170);
     Memo1_->setFont(Face({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"),
                           QStringLiteral("Sans Serif")},
                          9));
-    QPalette memoPalette = Memo1_->palette();
-    memoPalette.setColor(QPalette::Base, QColor(245, 245, 245));
-    Memo1_->setPalette(memoPalette);
+    FixColours(Memo1_, QPalette::Base, QColor(245, 245, 245), QPalette::Text);
     Memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Reminders pile up below each other until "Ok": the earlier ones stay reachable.
     Memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

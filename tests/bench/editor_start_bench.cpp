@@ -36,9 +36,10 @@ int main(int argc, char** argv)
         folder += QLatin1Char('/');
     TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return true; }, folder});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
-    auto* FrmWhen = new TFrmWhen(messages, &FrmFirst);
-    auto* FrmWhatType = new TFrmWhatType(messages, chooser, prompt, &FrmFirst);
-    FrmFirst.SetPages(FrmWhen, FrmWhatType);
+    FrmFirst.SetPageMaker([&] {
+        FrmFirst.SetPages(new TFrmWhen(messages, &FrmFirst),
+                          new TFrmWhatType(messages, chooser, prompt, &FrmFirst));
+    });
     const int result = RunUntilFirstPaint(app, FrmFirst);
     std::printf("%d reminders listed\n", FrmFirst.ListBox1->count());
     return result;

@@ -3,6 +3,7 @@
 #include "editor_fixture.h"
 #include "folder.h"
 #include "frmabout.h"
+#include "look.h"
 #include "modal.h"
 
 #include <QLabel>
@@ -324,6 +325,33 @@ TEST(FrmFirstControls, SummaryStyleAndLayout)
     // Nothing is squeezed below what it asks for at the design size.
     for (QWidget* child : w->findChildren<QPushButton*>())
         EXPECT_GE(child->width(), child->minimumSizeHint().width()) << child->objectName().toStdString();
+}
+
+// Made once the window has painted, or by a flow that comes first; never twice.
+TEST(FrmFirstStart, PagesAreMadeAfterTheFirstPaintOrByAFlowBeforeIt)
+{
+    EditorFixture f;
+    f.PutReminder(QStringLiteral("Pills"), "[Days]\nCk=1\n");
+    int made = 0;
+    auto w = f.Start();
+    w->SetPageMaker([&made] { ++made; });
+    EXPECT_EQ(made, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&made] { return made == 1; }));
+    // This maker makes no pages: the flow stops instead of reaching for them.
+    auto unpainted = std::make_unique<TFrmFirst>(FrmFirstEnv{f.messages, f.shell, f.clock, {}, f.ProgramFolder()});
+    unpainted->SetPageMaker([&made] { ++made; });
+    unpainted->CmdModifyClick();
+    unpainted->CmdModifyClick();
+    EXPECT_EQ(made, 2);
+}
+
+// It fixes no colour of its own, so it follows the scheme; at any font nothing is cut.
+TEST(FrmFirstStart, FollowsTheSchemeAndCutsNothing)
+{
+    EditorFixture f;
+    f.PutReminder(QStringLiteral("Pills"), "[Days]\nCk=1\nMon=1\n[Reminder]\nMsg=Take one\n");
+    std::unique_ptr<TFrmFirst> w;
+    ExpectReadableAndWholeInEveryLook([&] { return (w = f.Start()).get(); });
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The name dialog: its check, its field limit, and closing without the check.
 #include "fakes.h"
 #include "frmname.h"
+#include "look.h"
 #include "texts.h"
 
 #include <QLabel>
@@ -85,6 +86,16 @@ TEST_F(NameDialog, PastedLineBreaksBecomeBlanks)
 {
     dialog.Edit1->insert(QStringLiteral("two\nlines"));
     EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("two lines"));
+    dialog.close();
+}
+
+TEST_F(NameDialog, TheInstructionReadsWhole)
+{
+    ExpectReadableAndWholeInEveryLook([this] {
+        auto* shown = new TFrmName(messages, &owner);
+        shown->open();
+        return shown;
+    });
     dialog.close();
 }
 

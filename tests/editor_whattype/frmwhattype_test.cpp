@@ -3,6 +3,7 @@
 #include "fakes_whattype.h"
 #include "folder.h"
 #include "frmwhattype.h"
+#include "look.h"
 #include "modal.h"
 #include "profile.h"
 #include "reminder.h"
@@ -317,6 +318,16 @@ TEST_F(ActionPage, LineBreaksNeverReachTheLabelsOrTheFile)
     EXPECT_FALSE(back.Date.Ck);
     EXPECT_EQ(back.MP3File, QStringLiteral("/music/ok.mp3"));
     EXPECT_EQ(back.Msg, QStringLiteral("first"));
+}
+
+TEST_F(ActionPage, EveryTextReadsAndEveryControlIsWhole)
+{
+    ExpectReadableAndWholeInEveryLook([this] {
+        page = std::make_unique<TFrmWhatType>(messages, chooser, prompt);
+        page->LblMsg->setText(QStringLiteral("Take the blue pill with water"));
+        Show();
+        return page.get();
+    });
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "fakes.h"
 #include "folder.h"
 #include "frmwhen.h"
+#include "look.h"
 #include "reminder.h"
 #include "spinfield.h"
 #include "tempenv.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -83,7 +85,8 @@ protected:
     {
         return {page->LblSD1->text(), page->ChkRepeat->text(), page->LblCalendar->text()};
     }
-    static QColor Colour(const QWidget* w) { return w->palette().color(QPalette::Window); }
+    // The colour a widget fills itself with, as the user sees it.
+    static QColor Colour(const QWidget* w) { return w->palette().color(w->backgroundRole()); }
 
     TempXdg env;
     QString geometry;
@@ -430,6 +433,24 @@ TEST_F(SchedulePage, AValueSetByAScreenReaderRefreshesTheTextsAsTypingDoes)
     EXPECT_TRUE(messages.shown[0].text.startsWith(
         "You cannot use these options unless you choose the correct option at the top of the "
         "window. Click the second option"));
+}
+
+TEST_F(SchedulePage, EveryTextReadsAndEveryControlAndWeekIsWhole)
+{
+    const auto show = [this] {
+        page = std::make_unique<TFrmWhen>(messages);
+        Show();
+        page->SelectDate();
+        page->SetCalendarDate(2026, 12, 15);
+        return page.get();
+    };
+    ExpectReadableAndWholeInEveryLook(show, [this] {
+        // Row 0 holds the weekday names; the sixth week holds 27 to 31 December.
+        const auto* days = page->Calendar1->findChild<QTableView*>();
+        ASSERT_NE(days, nullptr);
+        EXPECT_TRUE(days->viewport()->rect().contains(days->visualRect(days->model()->index(6, 0))));
+        EXPECT_EQ(page->LblSD2->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    });
 }
 
 // The locale runs of these tests are only worth something when the locale is in force.

@@ -88,6 +88,8 @@ if [ -f "$desktop" ]; then
   check "desktop-file-validate rejects the launcher" desktop-file-validate "$desktop"
   key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
   check "the launcher has no Comment" test -n "$(key Comment)"
+  check "the help does not name the menu entry" \
+    grep -q "<b>$(key Name)</b> from your applications menu" "$prefix/lib/nelvora/index.html"
   check "the launcher has no Categories" test -n "$(key Categories)"
   check "the launcher's Icon is not the installed theme icon 'nelvora'" test "$(key Icon)" = nelvora
   exec_cmd=$(key Exec)

@@ -5,6 +5,7 @@
 
 #include "fakes.h"
 #include "folder.h"
+#include "look.h"
 #include "tempenv.h"
 
 #include <QApplication>
@@ -82,8 +83,10 @@ protected:
 
 } // namespace
 
+// Its fonts are its own, so only a dark scheme can make it hard to read.
 TEST_F(SchedulerTest, MessageWindowIsBuiltHiddenWithItsControls)
 {
+    const AppLook dark(Look::DarkScheme);
     TFrmMsg* frm = scheduler->FrmMsg();
     EXPECT_FALSE(frm->isVisible());
     EXPECT_EQ(frm->objectName(), QStringLiteral("FrmMsg"));
@@ -102,6 +105,8 @@ TEST_F(SchedulerTest, MessageWindowIsBuiltHiddenWithItsControls)
     EXPECT_EQ(frm->Memo1()->geometry(), QRect(5, 5, 457, 170));
     EXPECT_EQ(frm->palette().color(QPalette::Window), QColor(215, 215, 215));
     EXPECT_EQ(frm->Memo1()->palette().color(QPalette::Base), QColor(245, 245, 245));
+    EXPECT_EQ(frm->windowIcon().pixmap(22, 22).toImage(), NelvoraIcon().pixmap(22, 22).toImage());
+    EXPECT_EQ(FaintTexts(frm), "");
 }
 
 TEST_F(SchedulerTest, TwoRemindersInOneTickAddTwelveLinesAfterTheStartingEmptyLine)
