@@ -190,7 +190,11 @@ void TForm1::StartEditor()
 
 void TForm1::DisableNelvora1Click()
 {
-    if (!messages_.Question(QString::fromLatin1(kDisableKeepStartQuestion))) {
+    const bool keepStart = messages_.Question(QString::fromLatin1(kDisableKeepStartQuestion));
+    // A close (log-out, a signal) makes an open box return unanswered; that is no No.
+    if (closed_)
+        return;
+    if (!keepStart) {
         switch (ReadAutostartState()) {
         case AutostartState::FolderUnavailable:
             break;
@@ -213,7 +217,14 @@ void TForm1::DisableNelvora1Click()
     }
 }
 
-void TForm1::FormCloseQuery() { timer1_->stop(); }
+void TForm1::FormCloseQuery()
+{
+    timer1_->stop();
+    // Boxes of a tick may still be open below this close; they return once the program
+    // quits, and their tick must not go on from there.
+    if (scheduler_)
+        scheduler_->Stop();
+}
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
