@@ -1,6 +1,6 @@
 #pragma once
-// Points XDG_DATA_HOME and XDG_CONFIG_HOME at a fresh temporary folder for one test and
-// restores them afterwards.
+// Points XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_STATE_HOME at a fresh temporary folder for
+// one test and restores them afterwards.
 
 #include <QByteArray>
 #include <QString>
@@ -16,13 +16,14 @@ public:
     QString Root() const { return dir_.path(); }
     QString DataHome() const { return dir_.path() + QStringLiteral("/data"); }
     QString ConfigHome() const { return dir_.path() + QStringLiteral("/config"); }
+    QString StateHome() const { return dir_.path() + QStringLiteral("/state"); }
     // DataHome() + "/Velmaro": where InitReminderFolder puts the reminders.
     QString Folder() const { return DataHome() + QStringLiteral("/Velmaro"); }
 
 private:
     QTemporaryDir dir_;
-    QByteArray oldData_, oldConfig_;
-    bool hadData_, hadConfig_;
+    QByteArray oldData_, oldConfig_, oldState_;
+    bool hadData_, hadConfig_, hadState_;
 };
 
 // Whole-file helpers for tests.
