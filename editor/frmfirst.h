@@ -17,6 +17,7 @@ class QListWidget;
 class QPushButton;
 class TFrmWhen;
 class TFrmWhatType;
+enum class ResidentPresence;
 
 // The maker's addresses (reserved example domain).
 extern const char* const kSupportAddress;
@@ -29,10 +30,10 @@ struct FrmFirstEnv {
     IMessages& messages;
     IShell& shell;
     IClock& clock; // the save moment of the create and modify flows
-    std::function<bool()> isResidentRunning;
+    std::function<ResidentPresence()> residentPresence;
     QString programFolder; // ends with "/"
 };
-// The desktop's own: IsResidentRunning and the executable's folder.
+// The desktop's own: LookForResident and the executable's folder.
 FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock);
 
 class TFrmFirst : public QWidget {
