@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
@@ -61,17 +62,26 @@ static void InitResidentResources()
     (void)done;
 }
 
-QIcon NelvoraIcon()
+QIcon NelvoraIcon(const QString& pictures)
 {
     InitResidentResources();
     QIcon icon;
     for (const int size : kIconSizes) {
         // Named and not guessed: a reader left to guess asks every image plugin first.
-        QImageReader reader(QStringLiteral(":/icons/nelvora-%1.png").arg(size), "png");
+        QImageReader reader(pictures.arg(size), "png");
         reader.setAutoDetectImageFormat(false);
         icon.addPixmap(QPixmap::fromImage(reader.read()));
     }
-    return icon;
+    if (!icon.isNull())
+        return icon;
+    QPixmap mark(22, 22);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(40, 110, 175));
+    painter.drawEllipse(mark.rect().adjusted(1, 1, -1, -1));
+    return QIcon(mark);
 }
 
 TForm1::TForm1(IClock& clock, IMessages& messages, IShell& shell, ISpeech& speech,

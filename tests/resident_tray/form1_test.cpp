@@ -145,7 +145,11 @@ TEST_F(Form1Test, ReminderFolderThatCannotBeMadeIsWarnedAndTheTimerStillRuns)
     auto form = Make();
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].kind, QStringLiteral("warning"));
-    EXPECT_EQ(messages.shown[0].text, QString::fromUtf8(kFolderCreateWarning));
+    EXPECT_EQ(messages.shown[0].text,
+              "Could not create a folder as you do not have authority on your system. Please right "
+              "click this software icon on your desktop, and choose the option to \"Run as Admin\" "
+              "(only needs to be done one time), as you currently do not have authority to create a "
+              "new folder.");
     EXPECT_TRUE(form->Timer1()->isActive());
 }
 
@@ -420,4 +424,9 @@ TEST(NelvoraIcon, ComesFromTheEmbeddedPicture)
     const QImage drawn = icon.pixmap(22, 22).toImage();
     EXPECT_EQ(drawn.size(), QSize(22, 22));
     EXPECT_EQ(drawn, QImage(QStringLiteral(":/icons/nelvora-22.png")).convertToFormat(drawn.format()));
+
+    // Pictures missing from a build still leave something to click.
+    const QImage stand = NelvoraIcon(QStringLiteral(":/icons/missing-%1.png")).pixmap(22, 22).toImage();
+    ASSERT_FALSE(stand.isNull());
+    EXPECT_GT(qAlpha(stand.pixel(11, 11)), 0);
 }
