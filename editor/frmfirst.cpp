@@ -59,7 +59,7 @@ static void InitEditorResources() { Q_INIT_RESOURCE(editor); }
 
 FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock)
 {
-    return FrmFirstEnv{messages, shell, clock, [] { return IsResidentRunning(); },
+    return FrmFirstEnv{messages, shell, clock, [] { return LookForResident(); },
                        ::ProgramFolder()};
 }
 
@@ -232,9 +232,13 @@ void TFrmFirst::FormCreate()
         return;
     }
     SetRunAtStartup(resident);
-    if (env_.isResidentRunning && env_.isResidentRunning())
+    const ResidentPresence presence =
+        env_.residentPresence ? env_.residentPresence() : ResidentPresence::NotRunning;
+    if (presence == ResidentPresence::Running)
         return;
-    if (!env_.shell.StartDetached(resident)) {
+    // A scheduler that cannot be seen may well be running: one started at every start of
+    // the editor would fire every reminder once per copy. The user is told instead.
+    if (presence == ResidentPresence::Unknown || !env_.shell.StartDetached(resident)) {
         env_.messages.Notice(
             QStringLiteral("Nelvora could not be set active. Please reinstall the software, or "
                            "contact support at ") +

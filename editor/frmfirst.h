@@ -18,6 +18,7 @@ class QPaintEvent;
 class QPushButton;
 class TFrmWhen;
 class TFrmWhatType;
+enum class ResidentPresence;
 
 // The maker's addresses (reserved example domain).
 extern const char* const kSupportAddress;
@@ -30,10 +31,10 @@ struct FrmFirstEnv {
     IMessages& messages;
     IShell& shell;
     IClock& clock; // the save moment of the create and modify flows
-    std::function<bool()> isResidentRunning;
+    std::function<ResidentPresence()> residentPresence;
     QString programFolder; // ends with "/"
 };
-// The desktop's own: IsResidentRunning and the executable's folder.
+// The desktop's own: LookForResident and the executable's folder.
 FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock);
 
 class TFrmFirst : public QWidget {

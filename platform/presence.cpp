@@ -1,8 +1,11 @@
 #include "presence.h"
 
+#include "folders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QSysInfo>
 #include <QThread>
 
 #include <cerrno>
@@ -31,15 +34,48 @@ QString TempBase()
     return QDir::isAbsolutePath(tmp) ? QDir::cleanPath(tmp) : QStringLiteral("/tmp");
 }
 
-bool FillAddress(const QByteArray& path, sockaddr_un& addr)
-{
-    std::memset(&addr, 0, sizeof addr);
-    addr.sun_family = AF_UNIX;
-    if (path.isEmpty() || static_cast<size_t>(path.size()) >= sizeof addr.sun_path)
-        return false;
-    std::memcpy(addr.sun_path, path.constData(), static_cast<size_t>(path.size()));
-    return true;
-}
+// The address of a socket file in a folder. A socket address holds at most 107 bytes of
+// path, less than a deep home folder needs: such a file is reached through the folder,
+// opened, as /proc/self/fd/<n>/<name>, which the kernel resolves like any other path.
+class SocketAddress {
+public:
+    SocketAddress(const QByteArray& folder, const QByteArray& name)
+    {
+        addr_.sun_family = AF_UNIX;
+        QByteArray path = folder + '/' + name;
+        if (!Fits(path)) {
+            fd_ = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (fd_ < 0)
+                return;
+            path = "/proc/self/fd/" + QByteArray::number(fd_) + '/' + name;
+            if (!Fits(path))
+                return;
+        }
+        std::memcpy(addr_.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        valid_ = !name.isEmpty();
+    }
+    ~SocketAddress()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    SocketAddress(const SocketAddress&) = delete;
+    SocketAddress& operator=(const SocketAddress&) = delete;
+
+    bool Valid() const { return valid_; }
+    const sockaddr* Get() const { return reinterpret_cast<const sockaddr*>(&addr_); }
+    static constexpr socklen_t Size() { return sizeof(sockaddr_un); }
+
+private:
+    bool Fits(const QByteArray& path) const
+    {
+        return static_cast<size_t>(path.size()) < sizeof addr_.sun_path;
+    }
+
+    sockaddr_un addr_ = {};
+    int fd_ = -1;
+    bool valid_ = false;
+};
 
 int NewSocket() { return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0); }
 
@@ -51,22 +87,24 @@ enum class Probe {
     Unknown, // could not tell
 };
 
-Probe ProbeSocket(const QByteArray& path)
+Probe ProbeSocket(const QByteArray& folder, const QByteArray& name)
 {
+    // First: a marker that could never be held must not read as absent.
+    const SocketAddress addr(folder, name);
+    if (!addr.Valid())
+        return Probe::Unknown;
+    const QByteArray path = folder + '/' + name;
     struct stat st = {};
     if (::lstat(path.constData(), &st) != 0)
         return errno == ENOENT ? Probe::Absent : Probe::Unknown;
     if (!S_ISSOCK(st.st_mode))
         return Probe::Stale;
-    sockaddr_un addr;
-    if (!FillAddress(path, addr))
-        return Probe::Unknown;
     const int fd = NewSocket();
     if (fd < 0)
         return Probe::Unknown;
     int r;
     do
-        r = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+        r = ::connect(fd, addr.Get(), addr.Size());
     while (r != 0 && errno == EINTR);
     const int error = r == 0 ? 0 : errno;
     Probe result = Probe::Unknown;
@@ -128,13 +166,27 @@ private:
 
 QString PresenceName() { return QStringLiteral("Velmaro.socket"); }
 
+QString PresenceHomeFolder()
+{
+    // A home shared by several machines must not have one machine's marker taken for
+    // another's: a killed holder's file there would look stale to every other machine.
+    const QByteArray machine = QSysInfo::machineUniqueId();
+    return StateHome() + QStringLiteral("/Velmaro/presence") +
+           (machine.isEmpty() ? QString() : QLatin1Char('-') + QString::fromLatin1(machine));
+}
+
 QString PresenceFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtime) && IsPrivateFolder(QFile::encodeName(runtime), true))
         return QDir::cleanPath(runtime);
-    // Without a usable runtime folder: one of our own in the temporary folder. A folder
-    // someone else made there first is refused, never used or repaired.
+    // Without a usable runtime folder: one of our own under the home, where no one else
+    // can be first, then one in the temporary folder, whose name anyone can guess. A
+    // folder someone else made first, or opened to others, is refused, never used or
+    // repaired.
+    const QString home = PresenceHomeFolder();
+    if (MakePrivateFolders(home) && IsPrivateFolder(QFile::encodeName(home), false))
+        return home;
     const QString fallback = TempBase() + QStringLiteral("/nelvora-%1").arg(::getuid());
     const QByteArray native = QFile::encodeName(fallback);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
@@ -164,21 +216,24 @@ bool PresenceMarker::Hold(const QString& name)
     const QString folder = PresenceFolder();
     if (folder.isEmpty())
         return false;
-    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name);
-    sockaddr_un addr;
-    if (!FillAddress(path, addr))
+    const QByteArray nativeFolder = QFile::encodeName(folder);
+    const QByteArray nativeName = QFile::encodeName(name);
+    const QByteArray path = nativeFolder + '/' + nativeName;
+    const SocketAddress addr(nativeFolder, nativeName);
+    if (!addr.Valid())
         return false;
-    const FolderLock lock(QFile::encodeName(folder));
+    const FolderLock lock(nativeFolder);
     if (!lock.Locked())
         return false;
     const int fd = NewSocket();
     if (fd < 0)
         return false;
     for (int attempt = 0;; ++attempt) {
-        if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0)
+        if (::bind(fd, addr.Get(), addr.Size()) == 0)
             break;
-        const Probe found = errno == EADDRINUSE && attempt == 0 ? ProbeSocket(path)
-                                                                : Probe::Unknown;
+        const Probe found = errno == EADDRINUSE && attempt == 0
+                                ? ProbeSocket(nativeFolder, nativeName)
+                                : Probe::Unknown;
         // A live copy of ours is never taken over; a killed one's file, or a listener of
         // another user in our own folder, is replaced.
         const bool replaceable =
@@ -218,10 +273,25 @@ void PresenceMarker::AcceptPending()
     }
 }
 
-bool IsResidentRunning(const QString& name)
+ResidentPresence LookForResident(const QString& name)
 {
     const QString folder = PresenceFolder();
     if (folder.isEmpty())
-        return false;
-    return ProbeSocket(QFile::encodeName(folder + QLatin1Char('/') + name)) == Probe::Ours;
+        return ResidentPresence::Unknown;
+    switch (ProbeSocket(QFile::encodeName(folder), QFile::encodeName(name))) {
+    case Probe::Ours:
+        return ResidentPresence::Running;
+    case Probe::Absent:
+    case Probe::Stale:
+    case Probe::Foreign: // in our own folder it does not count, and a holder replaces it
+        return ResidentPresence::NotRunning;
+    case Probe::Unknown:
+        break;
+    }
+    return ResidentPresence::Unknown;
+}
+
+bool IsResidentRunning(const QString& name)
+{
+    return LookForResident(name) == ResidentPresence::Running;
 }

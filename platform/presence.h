@@ -1,7 +1,7 @@
 #pragma once
 // The resident program's presence: a Unix socket in a folder private to the user
-// ($XDG_RUNTIME_DIR, else <tmp>/nelvora-<uid>), listened on while it runs. Looking only
-// connects and checks that the listener runs as the same user; no data passes.
+// (PresenceFolder()), listened on while it runs. Looking only connects and checks that
+// the listener runs as the same user; no data passes.
 
 #include <QObject>
 #include <QString>
@@ -14,10 +14,12 @@ class QSocketNotifier;
 QString PresenceName();
 
 // $XDG_RUNTIME_DIR when it is a folder of this user that no one else may enter; else
-// $TMPDIR (or /tmp) + "/nelvora-<uid>", made 0700 when missing and refused unless it is
-// a real folder of this user closed to everyone else. Empty when neither will do: then
-// nothing is held and nothing is seen.
+// PresenceHomeFolder(); else $TMPDIR (or /tmp) + "/nelvora-<uid>". The last two are made
+// 0700 when missing and refused unless they are real folders of this user closed to
+// everyone else. Empty when none will do: then nothing is held and nothing is seen.
 QString PresenceFolder();
+// Under StateHome(), one per machine: "<state>/Velmaro/presence-<machine id>".
+QString PresenceHomeFolder();
 
 class PresenceMarker : public QObject {
     Q_OBJECT
@@ -40,5 +42,12 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
+enum class ResidentPresence {
+    Running,
+    NotRunning,
+    // No private folder for the marker, or the look failed: a copy may run unseen.
+    Unknown,
+};
+ResidentPresence LookForResident(const QString& name = PresenceName());
 // True when a resident program of this user holds the marker.
 bool IsResidentRunning(const QString& name = PresenceName());

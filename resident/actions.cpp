@@ -102,8 +102,9 @@ ReminderActions::ReminderActions(IClock& clock, IMessages& messages, ISpeech& sp
 void ReminderActions::PerformActions(const ProfileSnapshot& file, const QString& clockText,
                                      const QString& nowTime, const QString& todayName)
 {
-    const auto flag = [&file](const char* section) {
-        return file.ReadBool(QString::fromLatin1(section), QStringLiteral("Ck"), false);
+    // Asked afresh before each action: a close can come inside any box of the ones before.
+    const auto flag = [this, &file](const char* section) {
+        return !stopped_ && file.ReadBool(QString::fromLatin1(section), QStringLiteral("Ck"), false);
     };
     const auto text = [&file](const char* key) {
         return file.ReadString(QStringLiteral("Reminder"), QString::fromLatin1(key), QString());
@@ -152,18 +153,20 @@ void ReminderActions::PerformActions(const ProfileSnapshot& file, const QString&
 
 void ReminderActions::Say(const QString& text, const QString& failureText)
 {
-    if (!speech_.Speak(text))
+    // A speech cut short by the close is no failure to tell.
+    if (!speech_.Speak(text) && !stopped_)
         SpeechFailure(failureText);
 }
 
 void ReminderActions::SpeechFailure(const QString& text)
 {
     shell_.Beep();
-    // A timer that was already off (the program is closing) stays off afterwards.
+    // A timer that was already off stays off afterwards, and so does one whose program was
+    // closed while the box was open: the close makes the box return, and the walk must end.
     const bool wasRunning = Timer1_.isActive();
     Timer1_.stop();
     shell_.ProcessPendingEvents();
     messages_.Notice(text);
-    if (wasRunning)
+    if (wasRunning && !stopped_)
         Timer1_.start(); // a fresh full interval
 }

@@ -47,6 +47,11 @@ public:
     void PerformActions(const ProfileSnapshot& file, const QString& clockText,
                         const QString& nowTime, const QString& todayName) override;
 
+    // The program is closing: no further action runs, not even the rest of the reminder
+    // whose box is open now, and Timer1 is never switched on again.
+    void Stop() { stopped_ = true; }
+    bool Stopped() const { return stopped_; }
+
 private:
     void Say(const QString& text, const QString& failureText);
     void SpeechFailure(const QString& text);
@@ -57,4 +62,5 @@ private:
     IShell& shell_;
     QTimer& Timer1_;
     IReminderDisplay& display_;
+    bool stopped_ = false;
 };

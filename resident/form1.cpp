@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
@@ -61,17 +62,26 @@ static void InitResidentResources()
     (void)done;
 }
 
-QIcon NelvoraIcon()
+QIcon NelvoraIcon(const QString& pictures)
 {
     InitResidentResources();
     QIcon icon;
     for (const int size : kIconSizes) {
         // Named and not guessed: a reader left to guess asks every image plugin first.
-        QImageReader reader(QStringLiteral(":/icons/nelvora-%1.png").arg(size), "png");
+        QImageReader reader(pictures.arg(size), "png");
         reader.setAutoDetectImageFormat(false);
         icon.addPixmap(QPixmap::fromImage(reader.read()));
     }
-    return icon;
+    if (!icon.isNull())
+        return icon;
+    QPixmap mark(22, 22);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(40, 110, 175));
+    painter.drawEllipse(mark.rect().adjusted(1, 1, -1, -1));
+    return QIcon(mark);
 }
 
 TForm1::TForm1(IClock& clock, IMessages& messages, IShell& shell, ISpeech& speech,
@@ -190,7 +200,11 @@ void TForm1::StartEditor()
 
 void TForm1::DisableNelvora1Click()
 {
-    if (!messages_.Question(QString::fromLatin1(kDisableKeepStartQuestion))) {
+    const bool keepStart = messages_.Question(QString::fromLatin1(kDisableKeepStartQuestion));
+    // A close (log-out, a signal) makes an open box return unanswered; that is no No.
+    if (closed_)
+        return;
+    if (!keepStart) {
         switch (ReadAutostartState()) {
         case AutostartState::FolderUnavailable:
             break;
@@ -213,7 +227,14 @@ void TForm1::DisableNelvora1Click()
     }
 }
 
-void TForm1::FormCloseQuery() { timer1_->stop(); }
+void TForm1::FormCloseQuery()
+{
+    timer1_->stop();
+    // Boxes of a tick may still be open below this close; they return once the program
+    // quits, and their tick must not go on from there.
+    if (scheduler_)
+        scheduler_->Stop();
+}
 
 void TForm1::closeEvent(QCloseEvent* event)
 {

@@ -24,8 +24,10 @@ extern const char* const kRemovedFromStartupInformation;
 extern const char* const kNotRemovedInformation;
 extern const char* const kDisableTrayQuestion;
 
-// The tray icon of the program's own resource; never a blank icon.
-QIcon NelvoraIcon();
+// The tray icon from the program's own pictures (tests pass a name pattern of their own);
+// never a blank icon: without the pictures a plain drawn mark stands in, so the menus
+// still have a place in the tray.
+QIcon NelvoraIcon(const QString& pictures = QStringLiteral(":/icons/nelvora-%1.png"));
 
 class TForm1 : public QWidget {
     Q_OBJECT

@@ -8,7 +8,8 @@ ResidentScheduler::ResidentScheduler(QTimer& Timer1, IClock& clock, IMessages& m
                                      ISpeech& speech, IShell& shell, QObject* parent)
     : QObject(parent), Timer1_(Timer1), FrmMsg_(std::make_unique<TFrmMsg>()),
       speech_(*this, speech), actions_(clock, messages, speech_, shell, Timer1, *FrmMsg_),
-      ticker_(clock, messages, actions_, [&Timer1] { return Timer1.isActive(); })
+      ticker_(clock, messages, actions_,
+              [this] { return Timer1_.isActive() && !actions_.Stopped(); })
 {
     // A timer never enters its own handler again while that handler runs: a box shown
     // inside a tick would hold back every later tick until it is closed. Queued, the tick
@@ -28,12 +29,20 @@ TFrmMsg* ResidentScheduler::FrmMsg() { return FrmMsg_.get(); }
 
 void ResidentScheduler::Timer1Timer()
 {
+    if (actions_.Stopped())
+        return;
     if (speech_.IsSpeaking()) {
         // Ticks do not pile up behind a speech: one runs when it has ended.
         tickHeld_ = true;
         return;
     }
     ticker_.Timer1Timer();
+}
+
+void ResidentScheduler::Stop()
+{
+    actions_.Stop();
+    Timer1_.stop();
 }
 
 void ResidentScheduler::RunHeldTick()

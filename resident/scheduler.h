@@ -29,6 +29,9 @@ public:
     // One tick. A tick that comes while a text is being spoken waits and runs once,
     // right after the speech.
     void Timer1Timer();
+    // The program is closing: Timer1 goes off for good, and a tick still on the stack below
+    // an open box ends when the box returns, with nothing more stamped or performed.
+    void Stop();
 
 private:
     // Marks the time spent speaking, so ticks arriving meanwhile are held back.

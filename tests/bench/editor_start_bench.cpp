@@ -11,6 +11,7 @@
 #include "frmwhen.h"
 #include "messageprompt.h"
 #include "messages.h"
+#include "presence.h"
 #include "shell.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ int main(int argc, char** argv)
     QString folder = QString::fromLocal8Bit(argv[1]);
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return true; }, folder});
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return ResidentPresence::Running; }, folder});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     FrmFirst.SetPageMaker([&] {
         FrmFirst.SetPages(new TFrmWhen(messages, &FrmFirst),

@@ -196,6 +196,26 @@ scenario_signals() {
     wait "$VELMARO_PID" || status=$?
     expect_eq "$status" 0 "exit status after SIG$sig"
   done
+
+  # Ended while a box of a tick is open: neither the rest of that reminder's actions nor
+  # the next reminder runs once the box is gone.
+  local open name
+  open=$(mark_script open)
+  for name in Pills Drops; do
+    weekday_reminder "$name" Wed 9 1 "$open"
+    sed -i -e '/^\[PlayMP3\]/{n;s/.*/Ck=1/}' -e 's|^MP3=$|MP3=/nonexistent/alarm.ogg|' "$REMINDERS/$name.ini"
+  done
+  start_velmaro '@2026-06-10 09:00:30 x60'
+  wait_until 15 nelvora_box || fail "no box for the missing audio file"
+  # faketime runs the program as its child and passes on its exit status.
+  kill -TERM "$(pgrep -P "$VELMARO_PID")" || fail "no program under faketime"
+  wait_until 5 sh -c "! kill -0 $VELMARO_PID 2>/dev/null" || fail "the program did not end inside its box"
+  status=0
+  wait "$VELMARO_PID" || status=$?
+  expect_eq "$status" 0 "exit status after SIGTERM inside a box"
+  sleep 1
+  expect_eq "$(mark_count open)" 0 "files opened after the close"
+  expect_eq "$(grep -lx 'DY=10' "$REMINDERS"/*.ini | wc -l)" 1 "reminders stamped"
 }
 
 scenario_trayhost() {

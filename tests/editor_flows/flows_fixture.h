@@ -9,6 +9,7 @@
 #include "frmwhen.h"
 #include "messageprompt.h"
 #include "modal.h"
+#include "presence.h"
 #include "profile.h"
 #include "spinfield.h"
 #include "tempenv.h"
@@ -100,7 +101,7 @@ struct FlowFixture {
     void Start()
     {
         WriteAll(programDir.path() + QStringLiteral("/Velmaro"), "x");
-        FrmFirstEnv env{messages, shell, clock, [] { return true; },
+        FrmFirstEnv env{messages, shell, clock, [] { return ResidentPresence::Running; },
                         programDir.path() + QLatin1Char('/')};
         window = std::make_unique<TFrmFirst>(std::move(env));
         window->SetPages(new TFrmWhen(messages, window.get()),

@@ -10,9 +10,18 @@ namespace {
 
 const QByteArray kGym = "[Days]\nCk=1\nMon=1\nHr=6\nMin=0\n[SayTime]\nCk=1\n";
 
-// A key as the keyboard sends it: to the control that has the focus in that window.
+// A key as the keyboard sends it: to the active window, to the control that has the focus
+// in it. A key sent to a page that has shown but is not active yet (a busy machine delays
+// the activation) reaches a control the application does not count as focused, and an
+// arrow key in an option group then moves nothing. The pages are activated as they show;
+// the main window gets the activation back from the window manager when a page closes,
+// which the offscreen platform has not, so that is asked for here.
 void Press(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
+    if (!window->isModal() && QApplication::activeWindow() != window)
+        window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }))
+        << window->objectName().toStdString() << " never became the active window";
     QWidget* target = window->focusWidget() ? window->focusWidget() : window;
     QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
 }

@@ -3,6 +3,7 @@
 
 #include "fakes.h"
 #include "frmfirst.h"
+#include "presence.h"
 #include "tempenv.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ struct EditorFixture {
     FakeShell shell;
     FakeClock clock;
     bool residentRunning = false;
+    bool presenceUnknown = false;
     int presenceChecks = 0;
 
     EditorFixture() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -39,7 +41,10 @@ struct EditorFixture {
         FrmFirstEnv env{messages, shell, clock,
                         [this] {
                             ++presenceChecks;
-                            return residentRunning;
+                            if (presenceUnknown)
+                                return ResidentPresence::Unknown;
+                            return residentRunning ? ResidentPresence::Running
+                                                   : ResidentPresence::NotRunning;
                         },
                         ProgramFolder()};
         auto window = std::make_unique<TFrmFirst>(std::move(env));

@@ -137,6 +137,21 @@ TEST(FrmFirstStart, FailedStartOfResidentIsReportedOnce)
     EXPECT_TRUE(w->isVisible());
 }
 
+// No private place for the marker: whether one runs cannot be told, and starting one
+// blindly at every editor start left several running.
+TEST(FrmFirstStart, UnseenResidentIsNotStartedAgainAndTheUserIsTold)
+{
+    EditorFixture f;
+    f.PutProgramFile(QStringLiteral("Velmaro"));
+    f.presenceUnknown = true;
+    auto w = f.Start();
+    EXPECT_TRUE(f.shell.calls.isEmpty()) << f.shell.calls.join('|').toStdString();
+    EXPECT_EQ(f.messages.shown,
+              (QList<ShownMessage>{{"notice", "Nelvora could not be set active. Please reinstall the software, or "
+                                              "contact support at support@nelvora.example if the problem continues."}}));
+    EXPECT_TRUE(QFileInfo::exists(AutostartEntryPath()));
+}
+
 TEST(FrmFirstSummary, FirstEntrySelectedAtStartAndClicksShowEach)
 {
     EditorFixture f;

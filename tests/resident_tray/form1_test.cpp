@@ -8,6 +8,7 @@
 #include "messages.h"
 #include "modal.h"
 #include "presence.h"
+#include "scheduler.h"
 #include "tempenv.h"
 
 #include <QAbstractButton>
@@ -143,7 +144,11 @@ TEST_F(Form1Test, ReminderFolderThatCannotBeMadeIsWarnedAndTheTimerStillRuns)
     auto form = Make();
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].kind, QStringLiteral("warning"));
-    EXPECT_EQ(messages.shown[0].text, QString::fromUtf8(kFolderCreateWarning));
+    EXPECT_EQ(messages.shown[0].text,
+              "Could not create a folder as you do not have authority on your system. Please right "
+              "click this software icon on your desktop, and choose the option to \"Run as Admin\" "
+              "(only needs to be done one time), as you currently do not have authority to create a "
+              "new folder.");
     EXPECT_TRUE(form->Timer1()->isActive());
 }
 
@@ -295,6 +300,16 @@ TEST_F(Form1Test, DisableYesToTheSecondQuestionRemovesTheIconAndEnds)
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
+TEST_F(Form1Test, CloseInsideTheFirstQuestionIsNoAnswer)
+{
+    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    auto form = Make();
+    messages.onShow = [&](const ShownMessage&) { form->close(); };
+    form->DisableNelvora1Click();
+    EXPECT_EQ(messages.shown, QList<ShownMessage>{Q(kQuestion1)});
+    EXPECT_TRUE(QFile::exists(AutostartEntryPath()));
+}
+
 TEST_F(Form1Test, CloseStopsTheTimerAndIsNeverRefused)
 {
     auto form = Make();
@@ -303,6 +318,40 @@ TEST_F(Form1Test, CloseStopsTheTimerAndIsNeverRefused)
     EXPECT_FALSE(form->Timer1()->isActive());
     EXPECT_TRUE(form->close());
     EXPECT_EQ(closed.count(), 1);
+}
+
+// SIGTERM, log-out and the disable flow all close the window from inside an open box;
+// when the box returns the tick is still on the stack below it.
+TEST_F(Form1Test, CloseInsideASpeechFailureEndsTheWalk)
+{
+    const QString document = programDir.path() + QStringLiteral("/pills.txt");
+    WriteAll(document, "x");
+    const auto file = [this](const char* name) { return xdg.Folder() + QLatin1Char('/') + QLatin1String(name) + ".ini"; };
+    for (const bool inTheBox : {true, false}) { // or while the text is being spoken
+        SCOPED_TRACE(inTheBox);
+        messages.shown.clear();
+        auto form = Make();
+        QSignalSpy closed(form.get(), &TForm1::Closed);
+        // A Wednesday at 9:58: all three are due, and whichever comes first fails to speak.
+        for (const char* name : {"A", "B", "C"})
+            WriteAll(file(name), "[LastProc]\nYR=2026\nMO=6\nDY=9\n[Days]\nCk=1\nWed=1\nHr=9\n[SayTime]\nCk=1\n"
+                                 "[Open]\nCk=1\n[Reminder]\nOpen=" + document.toUtf8() + "\n");
+        speech.works = false;
+        speech.onSpeak = [&](const QString&) { if (!inTheBox) form->close(); };
+        messages.onShow = [&](const ShownMessage&) { form->close(); };
+        form->Scheduler()->Timer1Timer();
+        form->Scheduler()->Timer1Timer(); // a timeout already on its way
+        speech.onSpeak = nullptr;
+        messages.onShow = nullptr;
+        int stamped = 0;
+        for (const char* name : {"A", "B", "C"})
+            stamped += ReadAll(file(name)).contains("DY=10");
+        EXPECT_EQ(stamped, 1) << "only the reminder whose box was open";
+        EXPECT_TRUE(shell.calls.filter(QStringLiteral("open:")).isEmpty());
+        EXPECT_EQ(messages.shown.size(), inTheBox ? 1 : 0);
+        EXPECT_EQ(closed.count(), 1);
+        EXPECT_FALSE(form->Timer1()->isActive());
+    }
 }
 
 TEST_F(Form1Test, RealBoxesHaveTheirCaptionsAndButtons)
@@ -354,4 +403,9 @@ TEST(NelvoraIcon, ComesFromTheEmbeddedPicture)
     const QImage drawn = icon.pixmap(22, 22).toImage();
     EXPECT_EQ(drawn.size(), QSize(22, 22));
     EXPECT_EQ(drawn, QImage(QStringLiteral(":/icons/nelvora-22.png")).convertToFormat(drawn.format()));
+
+    // Pictures missing from a build still leave something to click.
+    const QImage stand = NelvoraIcon(QStringLiteral(":/icons/missing-%1.png")).pixmap(22, 22).toImage();
+    ASSERT_FALSE(stand.isNull());
+    EXPECT_GT(qAlpha(stand.pixel(11, 11)), 0);
 }

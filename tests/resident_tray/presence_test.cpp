@@ -5,8 +5,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -80,8 +83,8 @@ void LeaveStaleSocket(const QString& path)
     ::close(fd);
 }
 
-// Each test sees a runtime folder and a temporary folder of its own, so the fallback
-// under the temporary folder never meets a real copy or another run.
+// Each test sees a runtime folder, a state home and a temporary folder of its own, so the
+// fallbacks never meet a real copy or another run.
 class PresenceTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -92,19 +95,29 @@ protected:
         ::chmod(QFile::encodeName(Tmp()).constData(), 01777);
         runtimeEnv = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", Runtime());
         tmpEnv = std::make_unique<ScopedEnv>("TMPDIR", Tmp());
+        stateEnv = std::make_unique<ScopedEnv>("XDG_STATE_HOME", root.path() + QStringLiteral("/state"));
     }
     void TearDown() override
     {
         runtimeEnv.reset();
         tmpEnv.reset();
+        stateEnv.reset();
     }
     QString Runtime() const { return root.path() + QStringLiteral("/run"); }
     QString Tmp() const { return root.path() + QStringLiteral("/tmp"); }
     QString Fallback() const { return Tmp() + QStringLiteral("/nelvora-%1").arg(::getuid()); }
+    static QString HomeFallbackUnder(const QString& state)
+    {
+        const QByteArray machine = QSysInfo::machineUniqueId();
+        return state + QStringLiteral("/Velmaro/presence") + (machine.isEmpty() ? "" : "-" + machine);
+    }
+    QString HomeFallback() const { return HomeFallbackUnder(root.path() + QStringLiteral("/state")); }
+    // A state home that can hold no folder: no fallback under the home.
+    static std::unique_ptr<ScopedEnv> NoHome() { return std::make_unique<ScopedEnv>("XDG_STATE_HOME", "/dev/null/state"); }
     QString Socket() const { return Runtime() + QStringLiteral("/Velmaro.socket"); }
 
     QTemporaryDir root;
-    std::unique_ptr<ScopedEnv> runtimeEnv, tmpEnv;
+    std::unique_ptr<ScopedEnv> runtimeEnv, tmpEnv, stateEnv;
 };
 
 } // namespace
@@ -169,41 +182,71 @@ TEST_F(PresenceTest, FallbackFolderIsMadePrivateUnderAnyUmask)
     const mode_t old = ::umask(0);
     {
         ScopedEnv unset("XDG_RUNTIME_DIR", QString());
-        EXPECT_EQ(PresenceFolder(), Fallback());
-        EXPECT_EQ(ModeOf(Fallback()), 0700u);
+        EXPECT_EQ(PresenceFolder(), HomeFallback());
+        EXPECT_EQ(ModeOf(HomeFallback()), 0700u);
+        EXPECT_EQ(ModeOf(root.path() + QStringLiteral("/state")), 0700u);
         PresenceMarker marker;
         EXPECT_TRUE(marker.Hold());
-        EXPECT_TRUE(IsSocketFile(Fallback() + QStringLiteral("/Velmaro.socket")));
+        EXPECT_TRUE(IsSocketFile(HomeFallback() + QStringLiteral("/Velmaro.socket")));
         EXPECT_TRUE(IsResidentRunning());
+
+        // Without a home to use, the temporary folder is the last resort.
+        const auto noHome = NoHome();
+        EXPECT_EQ(PresenceFolder(), Fallback());
+        EXPECT_EQ(ModeOf(Fallback()), 0700u);
     }
     ::umask(old);
     {
         ScopedEnv relative("XDG_RUNTIME_DIR", QStringLiteral("run"));
-        EXPECT_EQ(PresenceFolder(), Fallback());
+        EXPECT_EQ(PresenceFolder(), HomeFallback());
     }
     // A runtime folder others may enter is not used; the marker held in it is not seen.
     PresenceMarker inRuntime;
     ASSERT_TRUE(inRuntime.Hold());
     ASSERT_EQ(::chmod(QFile::encodeName(Runtime()).constData(), 0755), 0);
-    EXPECT_EQ(PresenceFolder(), Fallback());
+    EXPECT_EQ(PresenceFolder(), HomeFallback());
     EXPECT_FALSE(IsResidentRunning());
 }
 
 TEST_F(PresenceTest, FallbackThatIsALinkOrOpenToOthersGivesNoMarker)
 {
     ScopedEnv unset("XDG_RUNTIME_DIR", QString());
-    ASSERT_TRUE(QFile::link(Runtime(), Fallback()));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(HomeFallback()).path()));
+    for (const QString& fallback : {HomeFallback(), Fallback()})
+        ASSERT_TRUE(QFile::link(Runtime(), fallback));
     EXPECT_EQ(PresenceFolder(), QString());
     PresenceMarker marker;
     EXPECT_FALSE(marker.Hold());
     EXPECT_FALSE(IsResidentRunning());
+    EXPECT_EQ(LookForResident(), ResidentPresence::Unknown);
     EXPECT_FALSE(QFile::exists(Socket()));
 
-    ASSERT_TRUE(QFile::remove(Fallback()));
-    ASSERT_EQ(::mkdir(QFile::encodeName(Fallback()).constData(), 0700), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(Fallback()).constData(), 0770), 0);
+    for (const QString& fallback : {HomeFallback(), Fallback()}) {
+        ASSERT_TRUE(QFile::remove(fallback));
+        ASSERT_EQ(::mkdir(QFile::encodeName(fallback).constData(), 0700), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(fallback).constData(), 0770), 0);
+    }
     EXPECT_EQ(PresenceFolder(), QString());
-    EXPECT_EQ(ModeOf(Fallback()), 0770u); // refused, never repaired behind the user's back
+    // Refused, never repaired behind the user's back.
+    EXPECT_EQ(ModeOf(HomeFallback()), 0770u);
+    EXPECT_EQ(ModeOf(Fallback()), 0770u);
+}
+
+TEST_F(PresenceTest, HomeTooDeepForASocketAddressStillHoldsAndIsSeen)
+{
+    ScopedEnv unset("XDG_RUNTIME_DIR", QString());
+    const QString deep = root.path() + QStringLiteral("/") + QString(120, QLatin1Char('d'));
+    ScopedEnv state("XDG_STATE_HOME", deep);
+    const QString socket = HomeFallbackUnder(deep) + QStringLiteral("/Velmaro.socket");
+    ASSERT_GT(QFile::encodeName(socket).size(), 108);
+    {
+        PresenceMarker marker;
+        ASSERT_TRUE(marker.Hold());
+        EXPECT_TRUE(IsSocketFile(socket));
+        EXPECT_EQ(LookForResident(), ResidentPresence::Running);
+        EXPECT_FALSE(PresenceMarker().Hold());
+    }
+    EXPECT_EQ(LookForResident(), ResidentPresence::NotRunning);
 }
 
 TEST_F(PresenceTest, NameTooLongForASocketIsNotHeld)
@@ -335,7 +378,7 @@ TEST_F(PresenceSquatTest, RuntimeFolderOfAnotherAccountIsNotUsed)
     Squatter s(squatter, theirs + QStringLiteral("/Velmaro.socket"));
     ASSERT_TRUE(s.Listening());
     EXPECT_FALSE(IsResidentRunning());
-    EXPECT_EQ(PresenceFolder(), Fallback());
+    EXPECT_EQ(PresenceFolder(), HomeFallback());
     PresenceMarker marker;
     EXPECT_TRUE(marker.Hold());
     EXPECT_TRUE(IsResidentRunning());
@@ -347,17 +390,28 @@ TEST_F(PresenceSquatTest, RuntimeFolderOthersMayWriteIsNotUsed)
     Squatter s(squatter, Socket());
     ASSERT_TRUE(s.Listening());
     EXPECT_FALSE(IsResidentRunning());
-    EXPECT_EQ(PresenceFolder(), Fallback());
+    EXPECT_EQ(PresenceFolder(), HomeFallback());
 }
 
-TEST_F(PresenceSquatTest, FallbackMadeFirstByAnotherAccountGivesNoMarker)
+// Made first by another account, the temporary folder's guessable name once meant no
+// marker at all, and every editor start started another scheduler.
+TEST_F(PresenceSquatTest, TemporaryFolderMadeFirstByAnotherAccountIsPassedBy)
 {
     ScopedEnv unset("XDG_RUNTIME_DIR", QString());
     MakeForeignFolder(Fallback(), 0777);
     Squatter s(squatter, Fallback() + QStringLiteral("/Velmaro.socket"));
     ASSERT_TRUE(s.Listening());
-    EXPECT_FALSE(IsResidentRunning());
+    EXPECT_EQ(LookForResident(), ResidentPresence::NotRunning);
+    {
+        PresenceMarker marker;
+        EXPECT_TRUE(marker.Hold());
+        EXPECT_EQ(LookForResident(), ResidentPresence::Running);
+        EXPECT_FALSE(PresenceMarker().Hold()) << "a second copy must see the first";
+    }
+    // With no home to fall back on either, nothing is held and the look says it cannot tell.
+    const auto noHome = NoHome();
     EXPECT_EQ(PresenceFolder(), QString());
+    EXPECT_EQ(LookForResident(), ResidentPresence::Unknown);
     PresenceMarker marker;
     EXPECT_FALSE(marker.Hold());
 }

@@ -9,7 +9,8 @@
 
 TempXdg::TempXdg()
     : oldData_(qgetenv("XDG_DATA_HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")),
-      oldState_(qgetenv("XDG_STATE_HOME")), hadData_(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
+      oldState_(qgetenv("XDG_STATE_HOME")),
+      hadData_(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
       hadConfig_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")),
       hadState_(qEnvironmentVariableIsSet("XDG_STATE_HOME"))
 {
@@ -17,7 +18,7 @@ TempXdg::TempXdg()
     QDir().mkpath(ConfigHome());
     qputenv("XDG_DATA_HOME", DataHome().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", ConfigHome().toLocal8Bit());
-    // Not made: the scheduler makes its own state folder when it first needs it.
+    // Not made: the programs make it, private, when they need it.
     qputenv("XDG_STATE_HOME", StateHome().toLocal8Bit());
 }
 
