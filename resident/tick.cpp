@@ -267,7 +267,8 @@ void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
         Unwritten u{onDisk, decision.after, kept ? kept->errorShown : QDate()};
         // Trying again what is already kept says nothing new; a firing or an advance that
         // cannot be written is told once per file and day.
-        const bool retry = kept && kept->pending == decision.after;
+        // A file whose error was never told (the program closed first) is told now.
+        const bool retry = kept && kept->pending == decision.after && kept->errorShown.isValid();
         const QDate today(clock.Year, clock.Month, clock.Day);
         if (!retry && u.errorShown != today) {
             u.errorShown = today;
@@ -280,6 +281,16 @@ void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
     // A file that cannot be written must not silence its reminder.
     if (decision.due)
         actions_.PerformActions(file, clock.ClockText(), clock.NowTime(), clock.TodayName);
-    if (!failure.isEmpty())
-        messages_.RaisedError(failure);
+    if (failure.isEmpty())
+        return;
+    if (keepWalking_ && !keepWalking_()) {
+        // The program closed during the actions: a box now would vanish unread, so the
+        // error is left to be told at the next start.
+        if (std::optional<Unwritten> u = unwritten_.Find(key)) {
+            u->errorShown = QDate();
+            unwritten_.Put(key, *u);
+        }
+        return;
+    }
+    messages_.RaisedError(failure);
 }

@@ -354,6 +354,27 @@ TEST_F(Form1Test, CloseInsideASpeechFailureEndsTheWalk)
     }
 }
 
+TEST_F(Form1Test, WriteErrorOfAClosingProgramIsToldAtTheNextStart)
+{
+    const QString path = xdg.Folder() + QStringLiteral("/ReadOnly.ini");
+    const QString unableToWrite = QStringLiteral("Unable to write to ") + path + QLatin1Char('.');
+    speech.works = false;
+    {
+        auto form = Make();
+        WriteAll(path, "[LastProc]\nYR=2026\nMO=6\nDY=9\n[Days]\nCk=1\nWed=1\nHr=9\n[SayTime]\nCk=1\n");
+        QFile::setPermissions(path, QFile::ReadOwner);
+        messages.onShow = [&](const ShownMessage&) { form->close(); };
+        form->Scheduler()->Timer1Timer();
+        messages.onShow = nullptr;
+        EXPECT_FALSE(messages.Texts().contains(unableToWrite)) << "no box after the close";
+    }
+    messages.shown.clear();
+    auto form = Make();
+    form->Scheduler()->Timer1Timer();
+    EXPECT_EQ(messages.Texts(), QStringList{unableToWrite}) << "told, and not fired again";
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
+
 TEST_F(Form1Test, RealBoxesHaveTheirCaptionsAndButtons)
 {
     ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
