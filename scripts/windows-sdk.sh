@@ -63,10 +63,7 @@ check_qt_prefix() {
 
 find_seed() {
   local candidate common
-  if [ -n "${NELVORA_QT_SEED:-}" ]; then
-    [ -f "$NELVORA_QT_SEED" ] || die "NELVORA_QT_SEED names no file: $NELVORA_QT_SEED"
-    echo "$NELVORA_QT_SEED"; return
-  fi
+  if [ -n "${NELVORA_QT_SEED:-}" ]; then echo "$NELVORA_QT_SEED"; return; fi
   candidate="$top/../shared/toolchains/$seed_name"
   if [ -f "$candidate" ]; then echo "$candidate"; return; fi
   # A git worktree lies elsewhere than the main checkout; shared/ sits beside the latter.
@@ -203,6 +200,11 @@ mkdir -p "$cache" || die "cannot create the cache folder $cache"
 # One filler at a time: a second caller waits, then finds the cache complete.
 exec 9>"$cache/.lock"
 flock 9
+# Whatever a killed run left half unpacked; under the lock nobody is using it.
+rm -rf "$cache"/.unpack.*
+if [ -n "${NELVORA_QT_SEED:-}" ] && [ ! -f "$NELVORA_QT_SEED" ]; then
+  die "NELVORA_QT_SEED names no file: $NELVORA_QT_SEED"
+fi
 
 if complete qt6-mingw "$qt_stamp" && check_qt_prefix "$cache/qt6-mingw" 2>/dev/null; then
   say "Qt for MinGW-w64 ready in $cache/qt6-mingw ($(sed -n 2p "$cache/qt6-mingw.complete"))"
@@ -211,12 +213,15 @@ else
   seed=""
   [ $from_source -eq 1 ] || seed=$(find_seed)
   if [ -n "$seed" ]; then
+    started=$SECONDS
     qt_from_seed "$seed"
   else
     # The compilers and host tools first: a fresh machine has none of them.
     "$here/setup.sh" windows
+    started=$SECONDS
     qt_from_source
   fi
+  say "Qt for MinGW-w64 ready in $cache/qt6-mingw after $((SECONDS - started)) s"
 fi
 
 if complete googletest "$gtest_stamp" && [ -s "$cache/googletest/lib/libgtest.a" ]; then
@@ -224,7 +229,9 @@ if complete googletest "$gtest_stamp" && [ -s "$cache/googletest/lib/libgtest.a"
 else
   forget googletest
   "$here/setup.sh" windows
+  started=$SECONDS
   gtest_build
+  say "googletest for MinGW-w64 ready in $cache/googletest after $((SECONDS - started)) s"
 fi
 
 if [ $print_only -eq 1 ]; then echo "$cache" >&3; fi
