@@ -30,6 +30,9 @@
 # - without a window manager each managed window that closes costs 2 s (Wine waits for a
 #   withdrawn state that never comes); the prefix runs windows unmanaged, which xdotool
 #   still finds by name;
+# - Qt logs through OutputDebugString when the program has no console window, as under
+#   Wine, so its warnings are forced to stderr; a Qt program whose platform plugin is
+#   missing waits on a message box forever, so that is checked before it starts;
 # - killing the wine loader ends the Windows program (one process), so timeout bounds it;
 #   an exit code above 255 arrives modulo 256, as for any Unix process.
 set -uo pipefail
@@ -46,6 +49,7 @@ if [ -x /usr/lib/wine/wine64 ]; then
 else
   wine=$(command -v wine64 || command -v wine) || die "wine is not installed (scripts/setup.sh windows)"
 fi
+target_objdump=x86_64-w64-mingw32-objdump
 command -v wineserver >/dev/null || die "wineserver is not installed (scripts/setup.sh windows)"
 
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -167,6 +171,14 @@ run_one() {
     case "$name" in QT_QPA_PLATFORM|'') ;; QT_*) export "WINE$name=${!name}" ;; esac
   done < <(env | grep '^QT_')
   export WINEQT_QPA_PLATFORM=${NELVORA_WINE_QPA:-windows}
+  # Without a console window Qt logs through OutputDebugString, which nobody reads here.
+  export WINEQT_FORCE_STDERR_LOGGING=${WINEQT_FORCE_STDERR_LOGGING:-1}
+  # A Qt program without its platform plugin does not fail: it waits on a message box.
+  if [ ! -f "$(dirname "$program")/platforms/q$WINEQT_QPA_PLATFORM.dll" ] \
+     && "$target_objdump" -p "$program" 2>/dev/null | grep 'DLL Name: Qt6Gui.dll' >/dev/null; then
+    say "$(basename "$program") needs platforms/q$WINEQT_QPA_PLATFORM.dll beside it (scripts/windows-deploy.sh)"
+    return 1
+  fi
   timeout -k 10 "$limit" "$wine" "$program" "$@"
   rc=$?
   [ $rc -eq 124 ] && say "$(basename "$program") did not end within $limit s and was killed"
