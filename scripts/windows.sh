@@ -30,8 +30,9 @@ die() { echo "windows: error: $*" >&2; exit 1; }
 cache=$("$here/windows-sdk.sh" --print) || die "no Qt for MinGW-w64 (scripts/windows-sdk.sh)"
 qt="$cache/qt6-mingw"
 
-# Host hardening flags from dpkg-buildflags do not fit the Windows target (fortify needs
-# libssp there, and PE has no relro); the end-to-end tests drive Linux desktops.
+# The host's hardening flags from dpkg-buildflags do not fit the Windows target: the PE
+# linker knows no -z relro / -z now and fails every link. The end-to-end tests drive
+# Linux desktops.
 cmake -G Ninja -S "$top" -B "$build" \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DQT_MINGW_PREFIX="$qt" -DGTEST_MINGW_PREFIX="$cache/googletest" -DCMAKE_PREFIX_PATH=/ \
