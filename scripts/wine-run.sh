@@ -100,6 +100,7 @@ session_end() {
     wait "$xvfb_pid" 2>/dev/null
   fi
   if [ -n "$session_tmp" ]; then
+    rm -f "$session_tmp/.active"
     if [ "${NELVORA_WINE_KEEP:-0}" = 1 ]; then
       say "prefix kept: $WINEPREFIX"
     else
@@ -130,6 +131,18 @@ session_begin() {
   done
   [ -s "$session_tmp/display" ] || die "Xvfb gave no display within 30 s"
   export DISPLAY=":$(head -n 1 "$session_tmp/display")"
+
+  # ctest ends a test that overran its time with SIGKILL to every process descended from
+  # it, which leaves no trap to run and a prefix of 700 MB behind: a watcher that is no
+  # descendant (started from a subshell that ends at once) cleans up once this process is
+  # gone without having done so itself.
+  touch "$session_tmp/.active"
+  (setsid bash -c '
+    while kill -0 "$1" 2>/dev/null; do sleep 1; done
+    [ -e "$2/.active" ] || exit 0
+    WINEPREFIX="$2/prefix" wineserver -k
+    kill "$3"
+    rm -rf "$2"' watcher "$$" "$session_tmp" "$xvfb_pid" </dev/null >/dev/null 2>&1 &)
 
   export WINEPREFIX="$session_tmp/prefix"
   if [ "${NELVORA_WINE_FRESH:-0}" = 1 ]; then
