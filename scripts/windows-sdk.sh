@@ -12,7 +12,7 @@
 # Usage: scripts/windows-sdk.sh [--from-source] [--print]
 #   --from-source  ignore the seed and build Qt from source (when the cache lacks it)
 #   --print        print the cache folder only, after making sure it is complete
-set -euo pipefail
+set -Eeuo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
 toolchain="$top/cmake/mingw-w64-x86_64.cmake"
