@@ -70,4 +70,7 @@ for page in index.html download.html; do
   [ -f "$top/docs/$page" ] || die "docs/$page is missing"
   cp -u "$top/docs/$page" "$bin/$page"
 done
-echo "windows-deploy: $(ls "$bin" | grep -c '\.dll$') DLLs, $(ls "$bin"/platforms "$bin"/styles "$bin"/imageformats | grep -c '\.dll$') plugins and the help pages in $bin"
+shopt -s nullglob
+dlls=("$bin"/*.dll)
+plugins=("$bin"/platforms/*.dll "$bin"/styles/*.dll "$bin"/imageformats/*.dll)
+echo "windows-deploy: ${#dlls[@]} DLLs, ${#plugins[@]} plugins and the help pages in $bin"

@@ -19,8 +19,8 @@ mode=build
 ctest_args=()
 case "${1:-}" in
   '') ;;
-  --test) mode=test ;;
-  --ctest) mode=ctest; shift; ctest_args=("$@") ;;
+  --test) mode="test" ;;
+  --ctest) mode="ctest"; shift; ctest_args=("$@") ;;
   *) echo "usage: $0 [--test | --ctest [CTEST-ARG...]]" >&2; exit 2 ;;
 esac
 

@@ -61,7 +61,7 @@ wine_version() { "$wine" --version 2>/dev/null | sed -e 's/[^A-Za-z0-9.]\+/-/g' 
 
 # The prefix every session copies: made once per Wine version, complete only with its marker.
 template_prefix() {
-  local cache=${XDG_CACHE_HOME:-$HOME/.cache}/nelvora version dir tmp
+  local cache=${XDG_CACHE_HOME:-$HOME/.cache}/nelvora version dir
   version=$(wine_version)
   dir="$cache/wineprefix-$version"
   mkdir -p "$cache" || die "cannot create $cache"
@@ -123,14 +123,15 @@ session_begin() {
   Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$session_tmp/display" \
     >"$session_tmp/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  local i
-  for i in $(seq 300); do
+  local display
+  for _ in $(seq 300); do
     [ -s "$session_tmp/display" ] && break
     kill -0 "$xvfb_pid" 2>/dev/null || { cat "$session_tmp/xvfb.log" >&2; die "Xvfb did not start"; }
     sleep 0.1
   done
   [ -s "$session_tmp/display" ] || die "Xvfb gave no display within 30 s"
-  export DISPLAY=":$(head -n 1 "$session_tmp/display")"
+  display=$(head -n 1 "$session_tmp/display")
+  export DISPLAY=":$display"
 
   # ctest ends a test that overran its time with SIGKILL to every process descended from
   # it, which leaves no trap to run and a prefix of 700 MB behind: a watcher that is no
@@ -202,6 +203,7 @@ run_all() {
   local folder=$1 pattern=${2:-test_*.exe} passed=0 failed=0 program rc start names=()
   [ -d "$folder" ] || die "no such folder: $folder"
   shopt -s nullglob
+  # shellcheck disable=SC2206 # the pattern is a glob, meant to expand
   local programs=("$folder"/$pattern)
   shopt -u nullglob
   [ ${#programs[@]} -gt 0 ] || die "no programs $pattern in $folder"
