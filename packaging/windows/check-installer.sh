@@ -116,6 +116,9 @@ for program in orsivel Velmaro; do
   check "$program.exe: CompanyName" equals "$(value CompanyName)" "Nelvora developers"
   check "$program.exe: FileDescription names the product" grep -q '^Nelvora and Reminder ' <<<"$(value FileDescription)"
   check "$program.exe: LegalCopyright names the licence" grep -q 'GPL-3.0-or-later' <<<"$(value LegalCopyright)"
+  # A console program gets a console window beside it when Windows starts it.
+  check "$program.exe: a GUI program, no console window" grep -q 'Windows GUI' \
+    <<<"$(x86_64-w64-mingw32-objdump -p "$instdir/$program.exe" | grep '^Subsystem')"
   check "$program.exe: the first icon is id 1 and ExtractIcon finds it" \
     equals "$(wl_probe icon "$win_instdir\\$program.exe" | tr -d '\r' | sed -n 's/.*first=//p')" 1
 done
