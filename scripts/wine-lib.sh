@@ -7,6 +7,7 @@
 #   wl_wine EXE [ARG...]          run a Windows program (bounded by WL_TIMEOUT s, default 120)
 #   wl_start EXE [ARG...]         start a Windows program in the background, output to a log
 #   wl_unix_path WINDOWS-PATH     the Unix path of a Windows path in the prefix
+#   wl_windows_path UNIX-PATH     the Windows path of a Unix path (Z:\... outside the prefix)
 #   wl_windows_folder VARIABLE    the value of a Windows folder variable (APPDATA, ...)
 #   wl_folder VARIABLE            the Unix path of that folder
 #   wl_reg_value KEY NAME         print the data of a registry value; fails when it is absent
@@ -56,6 +57,10 @@ wl_start() {
 
 wl_unix_path() {
   wl_wine winepath.exe -u "$1" 2>/dev/null | tr -d '\r'
+}
+
+wl_windows_path() {
+  wl_wine winepath.exe -w "$1" 2>/dev/null | tr -d '\r'
 }
 
 wl_windows_folder() {

@@ -3,14 +3,15 @@
 # virtual display without network (scripts/wine-run.sh --session), from silent install
 # through upgrade to silent uninstall, and ends with "N passed, N failed".
 # Usage: packaging/windows/check-installer.sh [INSTALLER]
-#   INSTALLER defaults to build-windows/nelvora-<version>-setup.exe. The folder
-#   installer/files beside it (left by build-installer.sh) is what must be installed.
+#   INSTALLER defaults to nelvora-<version>-setup.exe in $NELVORA_WINDOWS_BUILD (default
+#   build-windows/). The folder installer/files beside it (left by build-installer.sh) is
+#   what must be installed.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 version=$(sed -n 's/^#define NELVORA_RC_VERSION_TEXT "\([^"]*\)"$/\1/p' "$here/version.h")
 numbers=$(sed -n 's/^#define NELVORA_RC_VERSION_NUMBERS \([0-9,]*\)$/\1/p' "$here/version.h")
-installer=$(realpath "${1:-$top/build-windows/nelvora-$version-setup.exe}")
+installer=$(realpath "${1:-${NELVORA_WINDOWS_BUILD:-$top/build-windows}/nelvora-$version-setup.exe}")
 [ -f "$installer" ] || { echo "check-installer: no installer $installer" >&2; exit 1; }
 
 if [ -z "${NELVORA_WINE_SESSION:-}" ]; then
@@ -40,7 +41,7 @@ size=$(stat -c %s "$installer")
 echo "installer: $installer, $size bytes"
 check "the installer is at most 12 MB" test "$size" -le 12000000
 check "the installer shows its version" equals \
-  "$(wl_probe version "$installer" | tr -d '\r' | sed -n 's/^ProductVersion=//p')" "$version"
+  "$(wl_probe version "$(wl_windows_path "$installer")" | tr -d '\r' | sed -n 's/^ProductVersion=//p')" "$version"
 
 local_app=$(wl_folder LOCALAPPDATA) && roaming=$(wl_folder APPDATA) \
   || { echo "check-installer: no profile folders in the prefix" >&2; exit 1; }
