@@ -14,6 +14,7 @@
 #   wl_reg_has KEY [NAME]         succeed when the key (or its value NAME) exists
 #   wl_reg_set_sz KEY NAME DATA   write a string value
 #   wl_probe ARG...               run packaging/windows/winprobe.c (built on first use)
+#   wl_probe_exe                  the probe's Unix path (to copy it, or start it apart)
 #   wl_wait SECONDS WHAT COMMAND [ARG...]
 #                                 poll COMMAND until it succeeds; fail saying WHAT after SECONDS
 #   wl_install_silent INSTALLER [ARG...]
@@ -99,7 +100,7 @@ wl_reg_set_sz() {
   wl_wine reg.exe add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1
 }
 
-wl_probe() {
+wl_probe_exe() {
   local exe="$WL_DIR/winprobe.exe"
   if [ ! -f "$exe" ]; then
     x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -o "$exe.tmp" \
@@ -107,6 +108,12 @@ wl_probe() {
       || { wl_say "could not build the probe"; return 2; }
     mv "$exe.tmp" "$exe"
   fi
+  echo "$exe"
+}
+
+wl_probe() {
+  local exe
+  exe=$(wl_probe_exe) || return 2
   wl_wine "$exe" "$@"
 }
 

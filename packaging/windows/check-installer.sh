@@ -190,6 +190,27 @@ wl_uninstall_silent Nelvora
 check "the install is gone again" wl_wait 30 "folder and key to go" uninstalled
 check "the Run value of the other copy stays" equals "$(wl_reg_value "$run_key" Nelvora)" 'C:\Elsewhere\Velmaro.exe'
 
+step "a file held open during the uninstall: the install stays listed until a second run"
+wl_install_silent "$installer"
+check "silent install once more ends with 0" equals "$?" 0
+held="$win_instdir\\index.html"
+# A copy under a name of its own, so that its end can be told from the probe's runs.
+cp "$(wl_probe_exe)" "$WL_DIR/holder.exe"
+wl_start "$WL_DIR/holder.exe" hold "$held" >/dev/null
+holding() { wl_probe window winprobe "winprobe hold $held" >/dev/null; }
+check "a file of the install is held open" wl_wait 30 "the holder's window" holding
+wl_uninstall_silent Nelvora
+check "the held file stays" test -f "$instdir/index.html"
+check "the programs are gone" gone "$instdir/orsivel.exe"
+check "the uninstall key stays" wl_reg_has "$key"
+check "the uninstaller stays" test -f "$instdir/uninstall.exe"
+check "the Start menu entry is gone" gone "$menu"
+wl_probe close winprobe "winprobe hold $held" >/dev/null
+holder_gone() { ! wl_probe process holder.exe; }
+check "the file is let go" wl_wait 30 "the holder to end" holder_gone
+wl_uninstall_silent Nelvora
+check "a second uninstall finishes the job" wl_wait 30 "folder and key to go" uninstalled
+
 echo "--- done in $((SECONDS - started)) s"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

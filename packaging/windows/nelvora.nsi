@@ -250,16 +250,9 @@ Section "Uninstall"
 
   StrCpy $R9 0
   !insertmacro NelvoraFiles RemoveFile
-  ${If} $R9 != 0
-    ; Keep the uninstaller and its entry, so that the user can finish the job, and say so.
-    MessageBox MB_OK|MB_ICONSTOP \
-      "$R9 files of ${PRODUCT} could not be removed from $INSTDIR. The program stays listed as installed; run the uninstaller again to finish." \
-      /SD IDOK
-    SetErrorLevel ${EXIT_LEFT_OVER}
-    Abort "$R9 files could not be removed."
-  ${EndIf}
   !insertmacro NelvoraFolders RemoveFolder
 
+  ; The programs are gone or broken now: a menu entry or start-up value would lead nowhere.
   Delete "$SMPROGRAMS\Nelvora.lnk"
 
   ; The editor writes the start-up value at each start, with the path in quotes or without;
@@ -277,6 +270,17 @@ Section "Uninstall"
     DeleteRegValue HKCU "${RUN_KEY}" "Nelvora"
   ${ElseIf} $0 != ""
     DetailPrint "Start-up value Nelvora kept: it names $0"
+  ${EndIf}
+
+  ${If} $R9 != 0
+    ; Something (a virus scanner, an indexer) holds a file that was free a moment ago. The
+    ; uninstaller and its entry stay, so that the install is still listed and a second run
+    ; finishes the job; and the user is told.
+    MessageBox MB_OK|MB_ICONSTOP \
+      "$R9 files of ${PRODUCT} could not be removed from $INSTDIR. The program stays listed as installed; run its uninstaller again to finish." \
+      /SD IDOK
+    SetErrorLevel ${EXIT_LEFT_OVER}
+    Abort "$R9 files could not be removed."
   ${EndIf}
 
   Delete "$INSTDIR\uninstall.exe"

@@ -15,6 +15,9 @@
    winprobe process NAME       exit 0 when a process whose executable is named NAME
                                (without regard to case) runs, 1 when not
    winprobe shortcut LNK       the target, arguments and icon of a shell link, a line each
+   winprobe hold FILE          keep FILE open for reading, sharing reading and writing but
+                               not deletion (as a virus scanner or an indexer may), until a
+                               WM_CLOSE reaches its hidden window titled "winprobe hold FILE"
    Any other use prints the usage and exits 2. */
 #define COBJMACROS
 #include <windows.h>
@@ -171,6 +174,40 @@ static int shortcut(const wchar_t *file)
     return rc;
 }
 
+static LRESULT CALLBACK hold_proc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_CLOSE) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, w, l);
+}
+
+static int hold(const wchar_t *file)
+{
+    HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 1;
+    WNDCLASSW type = {.lpfnWndProc = hold_proc, .hInstance = GetModuleHandleW(NULL),
+                      .lpszClassName = L"winprobe"};
+    wchar_t title[MAX_PATH + 16];
+    swprintf(title, MAX_PATH + 16, L"winprobe hold %ls", file);
+    if (!RegisterClassW(&type)
+        || !CreateWindowExW(0, L"winprobe", title, WS_OVERLAPPED, 0, 0, 1, 1, NULL, NULL,
+                            type.hInstance, NULL))
+        return 2;
+    MSG message;
+    while (GetMessageW(&message, NULL, 0, 0) > 0)
+        DispatchMessageW(&message);
+    CloseHandle(handle);
+    return 0;
+}
+
 int main(void)
 {
     int argc = 0;
@@ -187,7 +224,9 @@ int main(void)
         return process(argv[2]);
     if (argv && argc == 3 && wcscmp(argv[1], L"shortcut") == 0)
         return shortcut(argv[2]);
+    if (argv && argc == 3 && wcscmp(argv[1], L"hold") == 0)
+        return hold(argv[2]);
     fputs("usage: winprobe version FILE | icon FILE | window CLASS TITLE | close CLASS TITLE"
-          " | process NAME | shortcut LNK\n", stderr);
+          " | process NAME | shortcut LNK | hold FILE\n", stderr);
     return 2;
 }
