@@ -1,0 +1,232 @@
+/* A small console program that answers, under Wine or on Windows, what a shell script on
+   the host cannot see itself: what the Windows API reads from an executable's resources,
+   which top-level windows and processes exist. scripts/wine-lib.sh builds and runs it.
+
+   winprobe version FILE       the version resource as Windows reads it: one line
+                               "Key=value" each for the fixed file and product version and
+                               the strings of the first translation; exit 1 without one
+   winprobe icon FILE          "icons=N first=ID": how many icons ExtractIconEx counts and
+                               the id of the first icon group; exit 1 when ExtractIcon(FILE,
+                               0) gives no icon
+   winprobe window CLASS TITLE "pid=N" and exit 0 when FindWindow finds a top-level window
+                               of that class and title (N: its process), exit 1 when not;
+                               an empty CLASS matches any
+   winprobe close CLASS TITLE  post WM_CLOSE to each such window; exit 1 when none was found
+   winprobe process NAME       exit 0 when a process whose executable is named NAME
+                               (without regard to case) runs, 1 when not
+   winprobe shortcut LNK       the target, arguments and icon of a shell link, a line each
+   winprobe hold FILE          keep FILE open for reading, sharing reading and writing but
+                               not deletion (as a virus scanner or an indexer may), until a
+                               WM_CLOSE reaches its hidden window titled "winprobe hold FILE"
+   Any other use prints the usage and exits 2. */
+#define COBJMACROS
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+static void put(const wchar_t *text)
+{
+    char buffer[4096];
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer, NULL, NULL);
+    if (n > 0)
+        fputs(buffer, stdout);
+}
+
+static int version(const wchar_t *file)
+{
+    static const wchar_t *const keys[] = {L"CompanyName", L"FileDescription", L"FileVersion",
+                                          L"InternalName", L"LegalCopyright", L"OriginalFilename",
+                                          L"ProductName", L"ProductVersion"};
+    DWORD ignored = 0, size = GetFileVersionInfoSizeW(file, &ignored);
+    if (size == 0)
+        return 1;
+    void *data = malloc(size);
+    if (!data || !GetFileVersionInfoW(file, 0, size, data))
+        return 1;
+    VS_FIXEDFILEINFO *fixed = NULL;
+    UINT length = 0;
+    if (!VerQueryValueW(data, L"\\", (void **)&fixed, &length) || length < sizeof *fixed)
+        return 1;
+    printf("Fixed.FileVersion=%lu.%lu.%lu.%lu\n", (unsigned long)HIWORD(fixed->dwFileVersionMS),
+           (unsigned long)LOWORD(fixed->dwFileVersionMS), (unsigned long)HIWORD(fixed->dwFileVersionLS),
+           (unsigned long)LOWORD(fixed->dwFileVersionLS));
+    printf("Fixed.ProductVersion=%lu.%lu.%lu.%lu\n", (unsigned long)HIWORD(fixed->dwProductVersionMS),
+           (unsigned long)LOWORD(fixed->dwProductVersionMS), (unsigned long)HIWORD(fixed->dwProductVersionLS),
+           (unsigned long)LOWORD(fixed->dwProductVersionLS));
+    struct { WORD language, codepage; } *translation = NULL;
+    if (!VerQueryValueW(data, L"\\VarFileInfo\\Translation", (void **)&translation, &length)
+        || length < sizeof *translation)
+        return 1;
+    for (size_t i = 0; i < sizeof keys / sizeof *keys; i++) {
+        wchar_t path[128];
+        wchar_t *value = NULL;
+        swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language,
+                 translation->codepage, keys[i]);
+        if (VerQueryValueW(data, path, (void **)&value, &length) && value) {
+            put(keys[i]);
+            fputs("=", stdout);
+            put(value);
+            fputs("\n", stdout);
+        }
+    }
+    return 0;
+}
+
+static BOOL CALLBACK first_group(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR found)
+{
+    (void)module;
+    (void)type;
+    *(LONG_PTR *)found = IS_INTRESOURCE(name) ? (LONG_PTR)(ULONG_PTR)name : -1;
+    return FALSE;
+}
+
+static int icon(const wchar_t *file)
+{
+    UINT count = ExtractIconExW(file, -1, NULL, NULL, 0);
+    LONG_PTR first = 0;
+    HMODULE module = LoadLibraryExW(file, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (module) {
+        EnumResourceNamesW(module, (LPCWSTR)RT_GROUP_ICON, first_group, (LONG_PTR)&first);
+        FreeLibrary(module);
+    }
+    printf("icons=%u first=%ld\n", count, (long)first);
+    HICON handle = ExtractIconW(GetModuleHandleW(NULL), file, 0);
+    if (!handle || handle == (HICON)1)
+        return 1;
+    DestroyIcon(handle);
+    return 0;
+}
+
+static int process(const wchar_t *name)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 2;
+    PROCESSENTRY32W entry = {.dwSize = sizeof entry};
+    int found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+        found = _wcsicmp(entry.szExeFile, name) == 0;
+    CloseHandle(snapshot);
+    return found ? 0 : 1;
+}
+
+static HWND find(const wchar_t *cls, const wchar_t *title, HWND after)
+{
+    return FindWindowExW(NULL, after, *cls ? cls : NULL, title);
+}
+
+static int close_windows(const wchar_t *cls, const wchar_t *title)
+{
+    int found = 0;
+    for (HWND window = find(cls, title, NULL); window; window = find(cls, title, window)) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        found = 1;
+    }
+    return found ? 0 : 1;
+}
+
+static int window(const wchar_t *cls, const wchar_t *title)
+{
+    HWND found = find(cls, title, NULL);
+    if (!found)
+        return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(found, &pid);
+    printf("pid=%lu\n", (unsigned long)pid);
+    return 0;
+}
+
+static int shortcut(const wchar_t *file)
+{
+    IShellLinkW *link = NULL;
+    IPersistFile *persist = NULL;
+    wchar_t text[MAX_PATH * 2];
+    int index = 0, rc = 1;
+    if (FAILED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)))
+        return 2;
+    if (SUCCEEDED(CoCreateInstance(&CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, &IID_IShellLinkW,
+                                   (void **)&link))
+        && SUCCEEDED(IShellLinkW_QueryInterface(link, &IID_IPersistFile, (void **)&persist))
+        && SUCCEEDED(IPersistFile_Load(persist, file, STGM_READ))
+        && SUCCEEDED(IShellLinkW_GetPath(link, text, MAX_PATH * 2, NULL, SLGP_RAWPATH))) {
+        fputs("Target=", stdout);
+        put(text);
+        text[0] = 0;
+        IShellLinkW_GetArguments(link, text, MAX_PATH * 2);
+        fputs("\nArguments=", stdout);
+        put(text);
+        text[0] = 0;
+        IShellLinkW_GetIconLocation(link, text, MAX_PATH * 2, &index);
+        fputs("\nIcon=", stdout);
+        put(text);
+        printf(",%d\n", index);
+        rc = 0;
+    }
+    if (persist)
+        IPersistFile_Release(persist);
+    if (link)
+        IShellLinkW_Release(link);
+    CoUninitialize();
+    return rc;
+}
+
+static LRESULT CALLBACK hold_proc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_CLOSE) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, w, l);
+}
+
+static int hold(const wchar_t *file)
+{
+    HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 1;
+    WNDCLASSW type = {.lpfnWndProc = hold_proc, .hInstance = GetModuleHandleW(NULL),
+                      .lpszClassName = L"winprobe"};
+    wchar_t title[MAX_PATH + 16];
+    swprintf(title, MAX_PATH + 16, L"winprobe hold %ls", file);
+    if (!RegisterClassW(&type)
+        || !CreateWindowExW(0, L"winprobe", title, WS_OVERLAPPED, 0, 0, 1, 1, NULL, NULL,
+                            type.hInstance, NULL))
+        return 2;
+    MSG message;
+    while (GetMessageW(&message, NULL, 0, 0) > 0)
+        DispatchMessageW(&message);
+    CloseHandle(handle);
+    return 0;
+}
+
+int main(void)
+{
+    int argc = 0;
+    wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv && argc == 3 && wcscmp(argv[1], L"version") == 0)
+        return version(argv[2]);
+    if (argv && argc == 3 && wcscmp(argv[1], L"icon") == 0)
+        return icon(argv[2]);
+    if (argv && argc == 4 && wcscmp(argv[1], L"window") == 0)
+        return window(argv[2], argv[3]);
+    if (argv && argc == 4 && wcscmp(argv[1], L"close") == 0)
+        return close_windows(argv[2], argv[3]);
+    if (argv && argc == 3 && wcscmp(argv[1], L"process") == 0)
+        return process(argv[2]);
+    if (argv && argc == 3 && wcscmp(argv[1], L"shortcut") == 0)
+        return shortcut(argv[2]);
+    if (argv && argc == 3 && wcscmp(argv[1], L"hold") == 0)
+        return hold(argv[2]);
+    fputs("usage: winprobe version FILE | icon FILE | window CLASS TITLE | close CLASS TITLE"
+          " | process NAME | shortcut LNK | hold FILE\n", stderr);
+    return 2;
+}
