@@ -1,7 +1,7 @@
 #include "tick.h"
 
 #include "clock.h"
-#include "encoding.h"
+#include "filenames.h"
 #include "folder.h"
 #include "messages.h"
 #include "reminder.h"

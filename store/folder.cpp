@@ -1,6 +1,6 @@
 #include "folder.h"
 
-#include "encoding.h"
+#include "filenames.h"
 #include "folders.h"
 #include "profile.h"
 

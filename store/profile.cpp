@@ -1,6 +1,8 @@
 #include "profile.h"
 
+#include "codepage.h"
 #include "encoding.h"
+#include "filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +29,7 @@ constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 const QByteArray kBom("\xEF\xBB\xBF");
 
-enum class Encoding { Utf8, Cp1252 };
+enum class Encoding { Utf8, Legacy };
 
 // A file as text. Both decodings are lossless, so encoding the text back in the same
 // encoding gives the file's bytes again: a write edits the text and keeps every byte it
@@ -38,7 +40,7 @@ struct FileText {
     QString text; // without the file's first byte order mark
 };
 
-FileText DecodeFile(const QByteArray& raw)
+FileText DecodeFile(const QByteArray& raw, const ICodePage& codePage)
 {
     FileText f;
     f.bom = raw.startsWith(kBom);
@@ -49,8 +51,8 @@ FileText DecodeFile(const QByteArray& raw)
     // The decoder is lazy: only the conversion to a QString runs it and sets the error.
     f.text = decoder.decode(body);
     if (decoder.hasError()) {
-        f.encoding = Encoding::Cp1252;
-        f.text = DecodeCp1252(body);
+        f.encoding = Encoding::Legacy;
+        f.text = codePage.Decode(body);
     }
     return f;
 }
@@ -226,16 +228,16 @@ bool HasHighBytes(const QByteArray& bytes)
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-QByteArray ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w)
+QByteArray ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w, const ICodePage& codePage)
 {
-    const FileText file = DecodeFile(original);
+    const FileText file = DecodeFile(original, codePage);
     const QString edited = WithWrite(file.text, w);
     // A file from the old program stays in its code page as long as the new text fits;
     // otherwise the whole file moves to UTF-8 so that it never mixes two encodings.
     std::optional<QByteArray> body;
-    if (file.encoding == Encoding::Cp1252 && EncodeCp1252(w.section) && EncodeCp1252(w.key) &&
-        EncodeCp1252(w.value))
-        body = EncodeCp1252(edited);
+    if (file.encoding == Encoding::Legacy && codePage.Encode(w.section) &&
+        codePage.Encode(w.key) && codePage.Encode(w.value))
+        body = codePage.Encode(edited);
     // Replacing the last byte that was not UTF-8 would make the rest of the file read as
     // UTF-8 and change its text ("\xC3\xA9" is two letters in the code page, one in
     // UTF-8): such a file moves to UTF-8 as a whole.
@@ -445,7 +447,7 @@ ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
 {
     ProfileSnapshot snap;
-    snap.text_ = DecodeFile(raw).text;
+    snap.text_ = DecodeFile(raw, DesktopCodePage()).text;
     const QStringView view(snap.text_);
     const auto span = [&view](QStringView part) { return Span{part.data() - view.data(), part.size()}; };
     // Room for a reminder file written by the editor, so it costs no regrowth.
@@ -517,7 +519,8 @@ int ReadProfileInteger(const QString& path, const QString& section, const QStrin
     return ProfileSnapshot::Read(path).ReadInteger(section, key, def);
 }
 
-std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const QList<ProfileKeyWrite>& writes)
+std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const QList<ProfileKeyWrite>& writes,
+                                             const ICodePage& codePage)
 {
     for (const ProfileKeyWrite& w : writes)
         if (!Writable(w))
@@ -526,7 +529,7 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     // change it, and a batch must give the bytes of the single writes.
     QByteArray bytes = original;
     for (const ProfileKeyWrite& w : writes)
-        bytes = ApplyWrite(bytes, w);
+        bytes = ApplyWrite(bytes, w, codePage);
     return bytes;
 }
 

@@ -7,6 +7,8 @@
 // the line they change, and always replace the file atomically under a lock, so a file
 // is never seen half-written and two processes never lose each other's keys.
 
+#include "codepage.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -101,6 +103,8 @@ void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writ
 void ReplaceProfileFile(const QString& path, const QByteArray& bytes);
 
 // The pure text transformation behind the writes, for callers that already hold the bytes.
-// Returns nothing when a name or value cannot be written.
+// Returns nothing when a name or value cannot be written. A file that is not UTF-8 is
+// read in `codePage`.
 std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original,
-                                             const QList<ProfileKeyWrite>& writes);
+                                             const QList<ProfileKeyWrite>& writes,
+                                             const ICodePage& codePage = DesktopCodePage());

@@ -1,6 +1,6 @@
 #include "reminder.h"
 
-#include "encoding.h"
+#include "filenames.h"
 #include "folder.h"
 #include "profile.h"
 

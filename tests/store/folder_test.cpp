@@ -1,7 +1,7 @@
 // The reminder folder, the editor's list and the geometry store.
 #include "storetest.h"
 
-#include "encoding.h"
+#include "filenames.h"
 
 #include <QDir>
 #include <QFile>
