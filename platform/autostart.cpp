@@ -1,5 +1,6 @@
 #include "autostart.h"
 
+#include "files.h"
 #include "folders.h"
 
 #include <QFile>

@@ -3,12 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -40,20 +35,6 @@ QString DataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
 QString ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 QString StateHome() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
-
-bool MakePrivateFolders(const QString& path)
-{
-    const QString clean = QDir::cleanPath(path);
-    if (clean.isEmpty() || QFileInfo(clean).isDir())
-        return !clean.isEmpty();
-    const QString parent = QFileInfo(clean).path();
-    if (parent != clean && !MakePrivateFolders(parent))
-        return false;
-    // mkdir only ever takes bits away from the mode it is given, so 0700 holds under
-    // any umask; a folder made meanwhile by another start is as good.
-    return ::mkdir(QFile::encodeName(clean).constData(), 0700) == 0 ||
-           (errno == EEXIST && QFileInfo(clean).isDir());
-}
 
 QString ProgramFolder()
 {

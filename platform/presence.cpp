@@ -1,5 +1,6 @@
 #include "presence.h"
 
+#include "files.h"
 #include "folders.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "unwritten.h"
 
+#include "files.h"
 #include "folders.h"
 #include "profile.h"
 

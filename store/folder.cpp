@@ -1,16 +1,9 @@
 #include "folder.h"
 
 #include "filenames.h"
+#include "files.h"
 #include "folders.h"
 #include "profile.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
-#include <dirent.h>
-#include <sys/stat.h>
 
 const char* const kFolderCreateWarning =
     "Could not create a folder as you do not have authority on your system. Please right click "
@@ -26,52 +19,22 @@ QString g_geometryFile;
 bool InitReminderFolder()
 {
     g_reminderFolder = DataHome() + QStringLiteral("/Velmaro");
-    if (QFileInfo(g_reminderFolder).isDir())
-        return true;
-    // A new account may not have its data folder yet; it is made private, as the XDG
-    // rules ask, so no one else can swap the reminder folder under it.
-    const QString parent = QFileInfo(g_reminderFolder).absolutePath();
-    if (!QFileInfo(parent).isDir() && !MakePrivateFolders(parent))
-        return false;
-    // Reminders are private: the folder is readable by its owner only.
-    return ::mkdir(QFile::encodeName(g_reminderFolder).constData(), 0700) == 0 ||
-           QFileInfo(g_reminderFolder).isDir();
+    // Reminders are private: the folder is readable by its owner only. A new account may
+    // not have its data folder yet; it is made private too, as the XDG rules ask, so no
+    // one else can swap the reminder folder under it.
+    return MakePrivateFolders(g_reminderFolder);
 }
 
 const QString& ReminderFolder() { return g_reminderFolder; }
 
 QStringList ReminderFolderEntries(const QString& folder)
 {
-    QStringList names;
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = DecodeFileName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String(".."))
-            continue;
-        if (name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
-            names << name;
-    }
-    ::closedir(dir);
+    QStringList names = ListFolder(folder).value_or(QStringList());
+    names.removeIf([](const QString& name) { return !name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive); });
     return names;
 }
 
-bool DeleteReminderFile(const QString& path)
-{
-    const QByteArray native = NativeFilePath(path);
-    if (native.isEmpty())
-        return false;
-    struct stat st {};
-    if (::lstat(native.constData(), &st) != 0)
-        return errno == ENOENT;
-    // Only a file is removed: a folder in its place, or a link to one, stays.
-    struct stat target {};
-    if (S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && ::stat(native.constData(), &target) == 0 &&
-                                S_ISDIR(target.st_mode)))
-        return false;
-    return ::unlink(native.constData()) == 0;
-}
+bool DeleteReminderFile(const QString& path) { return RemoveFileOnly(path); }
 
 QList<ListedReminder> ListReminders()
 {
