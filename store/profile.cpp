@@ -22,9 +22,9 @@ const QByteArray kBom("\xEF\xBB\xBF");
 
 enum class Encoding { Utf8, Legacy };
 
-// A file as text. Both decodings are lossless, so encoding the text back in the same
-// encoding gives the file's bytes again: a write edits the text and keeps every byte it
-// does not change.
+// A file as text. A write edits the text and keeps every byte it does not change, which
+// holds as long as encoding the text back gives the file's bytes again: always for UTF-8
+// and for Windows-1252, not for every file in a multi-byte code page.
 struct FileText {
     bool bom = false;
     Encoding encoding = Encoding::Utf8;
@@ -185,9 +185,15 @@ bool HasHighBytes(const QByteArray& bytes)
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-QByteArray ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w, const ICodePage& codePage)
+// Nothing when the file's text would not give its bytes back: rewriting it would change
+// lines the write does not touch.
+std::optional<QByteArray> ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w,
+                                     const ICodePage& codePage)
 {
     const FileText file = DecodeFile(original, codePage);
+    if (file.encoding == Encoding::Legacy &&
+        codePage.Encode(file.text) != QByteArrayView(original).sliced(file.bom ? kBom.size() : 0))
+        return std::nullopt;
     const QString edited = WithWrite(file.text, w);
     // A file from the old program stays in its code page as long as the new text fits;
     // otherwise the whole file moves to UTF-8 so that it never mixes two encodings.
@@ -355,8 +361,12 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     // One write after the other, each judging the encoding afresh: an earlier write can
     // change it, and a batch must give the bytes of the single writes.
     QByteArray bytes = original;
-    for (const ProfileKeyWrite& w : writes)
-        bytes = ApplyWrite(bytes, w, codePage);
+    for (const ProfileKeyWrite& w : writes) {
+        std::optional<QByteArray> next = ApplyWrite(bytes, w, codePage);
+        if (!next)
+            return std::nullopt;
+        bytes = std::move(*next);
+    }
     return bytes;
 }
 
