@@ -202,12 +202,14 @@ void ReminderTicker::Timer1Timer()
     if (folder.isEmpty())
         return;
     unwritten_.SaveIfBehind();
-    const QStringList entries = ReminderFolderEntries(folder);
-    for (qsizetype i = 0; i < entries.size(); ++i) {
+    const std::optional<QStringList> entries = ReminderFolderEntries(folder);
+    if (!entries)
+        return;
+    for (qsizetype i = 0; i < entries->size(); ++i) {
         if (i > 0 && keepWalking_ && !keepWalking_())
             return;
         try {
-            CheckReminder(folder + QLatin1Char('/') + entries.at(i), tick);
+            CheckReminder(folder + QLatin1Char('/') + entries->at(i), tick);
         } catch (const StoreError& e) {
             messages_.RaisedError(e.text());
         } catch (const std::exception& e) {
@@ -223,9 +225,13 @@ void ReminderTicker::ForgetVanished(const QString& folder)
     if (unwritten_.IsEmpty())
         return;
     // Listed afresh: a tick that ran inside a box of this one may have kept a file that
-    // came after this tick's own listing.
+    // came after this tick's own listing. A folder that cannot be read now tells nothing
+    // of what is gone: forgetting then would let a read-only reminder fire again.
+    const std::optional<QStringList> entries = ReminderFolderEntries(folder);
+    if (!entries)
+        return;
     QSet<QByteArray> present;
-    for (const QString& entry : ReminderFolderEntries(folder))
+    for (const QString& entry : *entries)
         present.insert(NativeFilePath(folder + QLatin1Char('/') + entry));
     unwritten_.KeepOnly(present);
 }

@@ -27,10 +27,11 @@ bool InitReminderFolder()
 
 const QString& ReminderFolder() { return g_reminderFolder; }
 
-QStringList ReminderFolderEntries(const QString& folder)
+std::optional<QStringList> ReminderFolderEntries(const QString& folder)
 {
-    QStringList names = ListFolder(folder).value_or(QStringList());
-    names.removeIf([](const QString& name) { return !name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive); });
+    std::optional<QStringList> names = ListFolder(folder);
+    if (names)
+        names->removeIf([](const QString& name) { return !name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive); });
     return names;
 }
 
@@ -41,7 +42,8 @@ QList<ListedReminder> ListReminders()
     QList<ListedReminder> list;
     if (g_reminderFolder.isEmpty())
         return list;
-    for (const QString& entry : ReminderFolderEntries(g_reminderFolder)) {
+    // A folder that cannot be read lists nothing, as an empty one does.
+    for (const QString& entry : ReminderFolderEntries(g_reminderFolder).value_or(QStringList())) {
         QString name = DisplayFileName(entry);
         const qsizetype at = name.indexOf(QLatin1String(".ini"));
         if (at >= 0)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The warning shown when the reminder folder cannot be created.
 extern const char* const kFolderCreateWarning;
 // The geometry file's name.
@@ -19,8 +21,9 @@ const QString& ReminderFolder();
 
 // Names of every entry of `folder` matching "*.ini" (any letter case, files and folders
 // alike), in the order the file system returns them, as DecodeFileName gives them: each
-// names its own file, also when it is not UTF-8.
-QStringList ReminderFolderEntries(const QString& folder);
+// names its own file, also when it is not UTF-8. Nothing when the folder could not be
+// read, which is no empty folder: it says nothing of which files are gone.
+std::optional<QStringList> ReminderFolderEntries(const QString& folder);
 
 // Removes the reminder file at `path`; a dangling link counts as one. True when nothing
 // is left there; false when a folder stands in its place or the file cannot be removed.

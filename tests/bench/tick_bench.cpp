@@ -80,7 +80,7 @@ void TickBench(int files)
         QElapsedTimer t;
         t.start();
         qint64 bytes = 0;
-        for (const QString& name : ReminderFolderEntries(ReminderFolder())) {
+        for (const QString& name : ReminderFolderEntries(ReminderFolder()).value_or(QStringList())) {
             QFile f(ReminderFolder() + QLatin1Char('/') + name);
             if (f.open(QIODevice::ReadOnly))
                 bytes += f.readAll().size();
