@@ -36,7 +36,7 @@ const char* const kEmptyListText =
 namespace {
 
 const char* const kWindowName = "FrmFirst";
-const char* const kResidentExecutable = "Velmaro";
+const char* const kResidentProgram = "Velmaro";
 constexpr int kDesignWidth = 498;
 constexpr int kDesignHeight = 451;
 
@@ -56,12 +56,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, bool bold, bool underline)
 
 // The resources live in the editor library, which the linker would otherwise drop.
 static void InitEditorResources() { Q_INIT_RESOURCE(editor); }
-
-FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock)
-{
-    return FrmFirstEnv{messages, shell, clock, [] { return LookForResident(); },
-                       ::ProgramFolder()};
-}
 
 namespace {
 // A plain top-level widget reads as a mere filler to a screen reader; the main window is
@@ -204,7 +198,7 @@ void TFrmFirst::Guarded(const std::function<void()>& body)
 
 void TFrmFirst::FormCreate()
 {
-    if (!InitReminderFolder())
+    if (!InitReminderFolder(env_.folders))
         env_.messages.Warning(QString::fromUtf8(kFolderCreateWarning));
     // The geometry file lies in the reminder folder, so only now can it be read.
     SetGeometryFile(EditorGeometryFile());
@@ -224,8 +218,8 @@ void TFrmFirst::FormCreate()
     }
     ListBox1Click();
 
-    ProgramFolder = env_.programFolder;
-    const QString resident = ProgramFolder + QLatin1String(kResidentExecutable);
+    ProgramFolder = env_.folders.ProgramFolder();
+    const QString resident = ProgramFolder + ExecutableName(QLatin1String(kResidentProgram));
     if (!env_.shell.FileExists(resident)) {
         env_.messages.Notice(QStringLiteral("Part of the software is missing from the folder. "
                                             "Please re-install the software to continue."));

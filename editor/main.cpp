@@ -5,7 +5,9 @@
 #include "messageprompt.h"
 
 #include "clock.h"
+#include "folders.h"
 #include "messages.h"
+#include "presence.h"
 #include "shell.h"
 
 #include <QApplication>
@@ -20,7 +22,8 @@ int main(int argc, char** argv)
     SystemClock clock;
     QtFileChooser chooser;
     QtTextPrompt prompt;
-    TFrmFirst FrmFirst(DefaultFrmFirstEnv(messages, shell, clock));
+    const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return LookForResident(); }, *folders});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     // The two pages are made once, after the main window, and keep their values
     // from one create or modify to the next.

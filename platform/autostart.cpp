@@ -1,7 +1,7 @@
 #include "autostart.h"
 
 #include "files.h"
-#include "folders.h"
+#include "linux/xdg_folders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-QString AutostartFolder() { return ConfigHome() + QStringLiteral("/autostart"); }
+QString AutostartFolder() { return XdgConfigHome() + QStringLiteral("/autostart"); }
 
 QString AutostartEntryPath() { return AutostartFolder() + QStringLiteral("/Nelvora.desktop"); }
 

@@ -1,7 +1,7 @@
 #include "presence.h"
 
 #include "files.h"
-#include "folders.h"
+#include "linux/xdg_folders.h"
 
 #include <QDir>
 #include <QFile>
@@ -172,7 +172,7 @@ QString PresenceHomeFolder()
     // A home shared by several machines must not have one machine's marker taken for
     // another's: a killed holder's file there would look stale to every other machine.
     const QByteArray machine = QSysInfo::machineUniqueId();
-    return StateHome() + QStringLiteral("/Velmaro/presence") +
+    return XdgStateHome() + QStringLiteral("/Velmaro/presence") +
            (machine.isEmpty() ? QString() : QLatin1Char('-') + QString::fromLatin1(machine));
 }
 

@@ -18,7 +18,7 @@ QString PresenceName();
 // 0700 when missing and refused unless they are real folders of this user closed to
 // everyone else. Empty when none will do: then nothing is held and nothing is seen.
 QString PresenceFolder();
-// Under StateHome(), one per machine: "<state>/Velmaro/presence-<machine id>".
+// Under XdgStateHome(), one per machine: "<state>/Velmaro/presence-<machine id>".
 QString PresenceHomeFolder();
 
 class PresenceMarker : public QObject {

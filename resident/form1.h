@@ -9,6 +9,7 @@
 class IClock;
 class IMessages;
 class IShell;
+class ISpecialFolders;
 class ISpeech;
 class PresenceMarker;
 class QAction;
@@ -29,14 +30,23 @@ extern const char* const kDisableTrayQuestion;
 // still have a place in the tray.
 QIcon NelvoraIcon(const QString& pictures = QStringLiteral(":/icons/nelvora-%1.png"));
 
+// What the window reaches outside itself; tests replace every part.
+struct Form1Env {
+    IClock& clock;
+    IMessages& messages;
+    IShell& shell;
+    ISpeech& speech;
+    // The reminder folder's parent, the geometry file, the state folder and the folder
+    // the editor is started from.
+    const ISpecialFolders& folders;
+    // Empty for the per-user marker; tests pass their own so they never meet a real copy.
+    QString presenceName;
+};
+
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    // programFolder: empty for the running executable's folder. presenceName: empty for
-    // the per-user marker; tests pass their own so they never meet a real copy.
-    TForm1(IClock& clock, IMessages& messages, IShell& shell, ISpeech& speech,
-           const QString& programFolder = {}, const QString& presenceName = {},
-           QWidget* parent = nullptr);
+    explicit TForm1(Form1Env env, QWidget* parent = nullptr);
     ~TForm1() override;
 
     const QString& ProgramFolder() const { return programFolder_; }
@@ -70,12 +80,8 @@ private:
     void FormCloseQuery();
     void BuildMenus();
 
-    IClock& clock_;
-    IMessages& messages_;
-    IShell& shell_;
-    ISpeech& speech_;
+    Form1Env env_;
     QString programFolder_;
-    QString presenceName_;
     QTimer* timer1_ = nullptr;
     QTimer* trayPoll_ = nullptr;
     QMenu* popupMenu1_ = nullptr;

@@ -1,6 +1,7 @@
 // Velmaro: the resident scheduler. No visible window; a tray icon and a minute timer.
 
 #include "clock.h"
+#include "folders.h"
 #include "form1.h"
 #include "messages.h"
 #include "shell.h"
@@ -62,7 +63,8 @@ int main(int argc, char** argv)
     QtMessages messages;
     LinuxShell shell;
     QtSpeech speech;
-    TForm1 Form1(clock, messages, shell, speech);
+    const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
+    TForm1 Form1(Form1Env{clock, messages, shell, speech, *folders, {}});
     QObject::connect(&Form1, &TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     WatchEndSignals(Form1);

@@ -184,9 +184,9 @@ DueDecision EvaluateReminder(const TResidentSchedule& r, const TickClock& clock)
 }
 
 ReminderTicker::ReminderTicker(IClock& clock, IMessages& messages, IReminderActions& actions,
-                               std::function<bool()> keepWalking)
+                               std::function<bool()> keepWalking, const QString& stateFile)
     : clock_(clock), messages_(messages), actions_(actions), keepWalking_(std::move(keepWalking)),
-      unwritten_(UnwrittenTable::DefaultStateFile())
+      unwritten_(stateFile)
 {
 }
 

@@ -64,9 +64,10 @@ public:
 class ReminderTicker {
 public:
     // keepWalking is asked before every entry after the first; the walk stops when it
-    // says no (the timer has been switched off).
+    // says no (the timer has been switched off). stateFile keeps what unwritable files
+    // could not take across restarts (UnwrittenTable).
     ReminderTicker(IClock& clock, IMessages& messages, IReminderActions& actions,
-                   std::function<bool()> keepWalking);
+                   std::function<bool()> keepWalking, const QString& stateFile);
 
     // One tick over ReminderFolder().
     void Timer1Timer();

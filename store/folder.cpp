@@ -5,6 +5,8 @@
 #include "folders.h"
 #include "profile.h"
 
+#include <QFileInfo>
+
 const char* const kFolderCreateWarning =
     "Could not create a folder as you do not have authority on your system. Please right click "
     "this software icon on your desktop, and choose the option to \"Run as Admin\" (only needs to "
@@ -13,12 +15,13 @@ const char* const kGeometryFileName = "Velmaro6.ini";
 
 namespace {
 QString g_reminderFolder;
-QString g_geometryFile;
+QString g_geometryReadFile;
+QString g_geometryWriteFile;
 } // namespace
 
-bool InitReminderFolder()
+bool InitReminderFolder(const ISpecialFolders& folders)
 {
-    g_reminderFolder = DataHome() + QStringLiteral("/Velmaro");
+    g_reminderFolder = folders.RoamingData() + QStringLiteral("/Velmaro");
     // Reminders are private: the folder is readable by its owner only. A new account may
     // not have its data folder yet; it is made private too, as the XDG rules ask, so no
     // one else can swap the reminder folder under it.
@@ -60,30 +63,39 @@ QString EditorGeometryFile()
     return g_reminderFolder + QLatin1Char('/') + QLatin1String(kGeometryFileName);
 }
 
-QString ResidentGeometryFile()
+void SetGeometryFile(const QString& path)
 {
-    return ConfigHome() + QLatin1Char('/') + QLatin1String(kGeometryFileName);
+    g_geometryReadFile = path;
+    g_geometryWriteFile = path;
 }
 
-void SetGeometryFile(const QString& path) { g_geometryFile = path; }
+void UseResidentGeometry(const ISpecialFolders& folders)
+{
+    const QString name = QLatin1Char('/') + QLatin1String(kGeometryFileName);
+    g_geometryWriteFile = folders.ResidentGeometryWriteFolder() + name;
+    // Where the write folder is another, the sizes stored there are the newer ones.
+    g_geometryReadFile = QFileInfo::exists(g_geometryWriteFile)
+                             ? g_geometryWriteFile
+                             : folders.ResidentGeometryReadFolder() + name;
+}
 
 int ReadFormWidth(const QString& section)
 {
-    return g_geometryFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryFile, section, QStringLiteral("W"), 0);
+    return g_geometryReadFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryReadFile, section, QStringLiteral("W"), 0);
 }
 
 int ReadFormHeight(const QString& section)
 {
-    return g_geometryFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryFile, section, QStringLiteral("H"), 0);
+    return g_geometryReadFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryReadFile, section, QStringLiteral("H"), 0);
 }
 
 bool WriteFormSize(const QString& section, int width, int height)
 {
-    if (g_geometryFile.isEmpty())
+    if (g_geometryWriteFile.isEmpty())
         return false;
     try {
-        WriteProfileStrings(g_geometryFile, {{section, QStringLiteral("W"), QString::number(width)},
-                                             {section, QStringLiteral("H"), QString::number(height)}});
+        WriteProfileStrings(g_geometryWriteFile, {{section, QStringLiteral("W"), QString::number(width)},
+                                                  {section, QStringLiteral("H"), QString::number(height)}});
         return true;
     } catch (const StoreError&) {
         // The size is a convenience: a window that cannot store it still closes.

@@ -11,10 +11,12 @@ extern const char* const kFolderCreateWarning;
 // The geometry file's name.
 extern const char* const kGeometryFileName;
 
-// Sets ReminderFolder to <data home>/Velmaro and creates it (readable by the user only)
-// when no directory is there. Returns false when it could not be created; the caller
-// then shows kFolderCreateWarning and goes on.
-bool InitReminderFolder();
+class ISpecialFolders;
+
+// Sets ReminderFolder to <roaming data>/Velmaro and creates it (readable by the user
+// only) when no directory is there. Returns false when it could not be created; the
+// caller then shows kFolderCreateWarning and goes on.
+bool InitReminderFolder(const ISpecialFolders& folders);
 // The full path of the reminder folder, without a trailing separator; empty before
 // InitReminderFolder.
 const QString& ReminderFolder();
@@ -40,9 +42,12 @@ struct ListedReminder {
 QList<ListedReminder> ListReminders();
 
 // Geometry store. Each program points it at its own file once at start.
-QString EditorGeometryFile();   // ReminderFolder + "/Velmaro6.ini"
-QString ResidentGeometryFile(); // <config home>/Velmaro6.ini
+QString EditorGeometryFile(); // ReminderFolder + "/Velmaro6.ini"
+// Reads and writes that one file.
 void SetGeometryFile(const QString& path);
+// The scheduler's file: written in the folders' write folder, and read from there once
+// it is there, else from the read folder.
+void UseResidentGeometry(const ISpecialFolders& folders);
 int ReadFormWidth(const QString& section);
 int ReadFormHeight(const QString& section);
 // Stores W then H. Never throws: a window that cannot store its size still closes.

@@ -66,14 +66,14 @@ QByteArray ReminderText(int i)
 void TickBench(int files)
 {
     TempXdg xdg;
-    InitReminderFolder();
+    InitReminderFolder(xdg.Folders());
     for (int i = 0; i < files; ++i)
         WriteAll(ReminderFolder() + QStringLiteral("/Reminder %1.ini").arg(i), ReminderText(i));
 
     FakeClock clock(QDateTime(QDate(2026, 6, 10), QTime(12, 0)));
     FakeMessages messages;
     NoActions actions;
-    ReminderTicker ticker(clock, messages, actions, [] { return true; });
+    ReminderTicker ticker(clock, messages, actions, [] { return true; }, QString());
 
     std::vector<double> readMs, tickMs;
     for (int run = 0; run < 9; ++run) {
@@ -108,8 +108,8 @@ void ActionsBench()
     WriteAll(xdg.ConfigHome() + QStringLiteral("/speech-dispatcher/speechd.conf"),
              "AudioOutputMethod \"alsa\"\nAudioALSADevice \"null\"\n"
              "AddModule \"espeak-ng\" \"sd_espeak-ng\" \"espeak-ng.conf\"\nDefaultModule espeak-ng\nTimeout 5\n");
-    InitReminderFolder();
-    SetGeometryFile(ResidentGeometryFile());
+    InitReminderFolder(xdg.Folders());
+    UseResidentGeometry(xdg.Folders());
 
     SystemClock clock;
     FakeMessages messages;

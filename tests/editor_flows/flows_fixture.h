@@ -101,8 +101,8 @@ struct FlowFixture {
     void Start()
     {
         WriteAll(programDir.path() + QStringLiteral("/Velmaro"), "x");
-        FrmFirstEnv env{messages, shell, clock, [] { return ResidentPresence::Running; },
-                        programDir.path() + QLatin1Char('/')};
+        xdg.Folders().programFolder = programDir.path() + QLatin1Char('/');
+        FrmFirstEnv env{messages, shell, clock, [] { return ResidentPresence::Running; }, xdg.Folders()};
         window = std::make_unique<TFrmFirst>(std::move(env));
         window->SetPages(new TFrmWhen(messages, window.get()),
                          new TFrmWhatType(messages, chooser, prompt, window.get()));

@@ -22,7 +22,11 @@ struct EditorFixture {
     bool presenceUnknown = false;
     int presenceChecks = 0;
 
-    EditorFixture() { QApplication::setQuitOnLastWindowClosed(false); }
+    EditorFixture()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        xdg.Folders().programFolder = ProgramFolder();
+    }
 
     QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
     QString ResidentPath() const { return ProgramFolder() + QStringLiteral("Velmaro"); }
@@ -46,7 +50,7 @@ struct EditorFixture {
                             return residentRunning ? ResidentPresence::Running
                                                    : ResidentPresence::NotRunning;
                         },
-                        ProgramFolder()};
+                        xdg.Folders()};
         auto window = std::make_unique<TFrmFirst>(std::move(env));
         window->show();
         return window;

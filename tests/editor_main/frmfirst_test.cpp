@@ -353,7 +353,7 @@ TEST(FrmFirstStart, PagesAreMadeAfterTheFirstPaintOrByAFlowBeforeIt)
     EXPECT_EQ(made, 0);
     EXPECT_TRUE(QTest::qWaitFor([&made] { return made == 1; }));
     // This maker makes no pages: the flow stops instead of reaching for them.
-    auto unpainted = std::make_unique<TFrmFirst>(FrmFirstEnv{f.messages, f.shell, f.clock, {}, f.ProgramFolder()});
+    auto unpainted = std::make_unique<TFrmFirst>(FrmFirstEnv{f.messages, f.shell, f.clock, {}, f.xdg.Folders()});
     unpainted->SetPageMaker([&made] { ++made; });
     unpainted->CmdModifyClick();
     unpainted->CmdModifyClick();

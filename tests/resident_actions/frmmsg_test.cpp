@@ -56,13 +56,18 @@ class SchedulerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InitReminderFolder());
-        SetGeometryFile(ResidentGeometryFile());
+        ASSERT_TRUE(InitReminderFolder(xdg.Folders()));
+        UseResidentGeometry(xdg.Folders());
         Timer1.setInterval(60000);
-        scheduler = std::make_unique<ResidentScheduler>(Timer1, clock, messages, speech, shell);
+        scheduler = MakeScheduler();
         Timer1.start();
     }
     void TearDown() override { scheduler.reset(); }
+    std::unique_ptr<ResidentScheduler> MakeScheduler()
+    {
+        return std::make_unique<ResidentScheduler>(Timer1, clock, messages, speech, shell,
+                                                   UnwrittenTable::DefaultStateFile(xdg.Folders()));
+    }
 
     void Put(const QString& name, const QByteArray& ini) { WriteAll(xdg.Folder() + "/" + name + ".ini", ini); }
     void TickAt(int h, int mi)
@@ -166,7 +171,7 @@ TEST_F(SchedulerTest, SavedSizeIsRestoredByTheNextScheduler)
 {
     ASSERT_TRUE(WriteFormSize(QStringLiteral("FrmMsg"), 640, 0));
     scheduler.reset();
-    scheduler = std::make_unique<ResidentScheduler>(Timer1, clock, messages, speech, shell);
+    scheduler = MakeScheduler();
     EXPECT_EQ(scheduler->FrmMsg()->size(), QSize(640, 240));
 }
 
@@ -248,8 +253,9 @@ class ProgramTicksTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form = std::make_unique<TForm1>(clock, messages, shell, speech, programDir.path() + QLatin1Char('/'),
-                                        QStringLiteral("Nelvora-ticks-test-%1").arg(getpid()));
+        xdg.Folders().programFolder = programDir.path() + QLatin1Char('/');
+        form = std::make_unique<TForm1>(Form1Env{clock, messages, shell, speech, xdg.Folders(),
+                                                 QStringLiteral("Nelvora-ticks-test-%1").arg(getpid())});
         QObject::connect(form->Timer1(), &QTimer::timeout, [this] { clock.Set(clock.Now().addSecs(60)); });
         form->Timer1()->setInterval(15);
     }

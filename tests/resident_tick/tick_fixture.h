@@ -75,7 +75,7 @@ class TickTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InitReminderFolder());
+        ASSERT_TRUE(InitReminderFolder(xdg.Folders()));
         Timer1.setInterval(60000);
         Timer1.start();
         Restart();
@@ -84,7 +84,8 @@ protected:
     void Restart()
     {
         ticker.reset();
-        ticker.emplace(clock, messages, actions, [this] { return Timer1.isActive(); });
+        ticker.emplace(clock, messages, actions, [this] { return Timer1.isActive(); },
+                       UnwrittenTable::DefaultStateFile(xdg.Folders()));
     }
 
     QString Path(const QString& name) const { return xdg.Folder() + QLatin1Char('/') + name + QStringLiteral(".ini"); }

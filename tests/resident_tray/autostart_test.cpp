@@ -3,6 +3,7 @@
 
 #include "autostart.h"
 #include "folder.h"
+#include "folders.h"
 #include "tempenv.h"
 
 #include <QDir>
@@ -238,7 +239,7 @@ TEST(PrivateFolders, FreshStartUnderUmask000MakesEverythingOwnerOnly)
     FreshHome fresh;
     const QString home = fresh.Home();
     ASSERT_EQ(::chmod(QFile::encodeName(home).constData(), 0755), 0);
-    ASSERT_TRUE(InitReminderFolder());
+    ASSERT_TRUE(InitReminderFolder(*MakeDesktopFolders()));
     ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     for (const char* folder : {"/.local", "/.local/share", "/.local/share/Velmaro", "/.config",
                                "/.config/autostart"})

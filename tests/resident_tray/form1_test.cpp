@@ -4,6 +4,7 @@
 #include "autostart.h"
 #include "fakes.h"
 #include "folder.h"
+#include "folders.h"
 #include "form1.h"
 #include "messages.h"
 #include "modal.h"
@@ -66,7 +67,8 @@ protected:
 
     std::unique_ptr<TForm1> Make(IMessages& m)
     {
-        return std::make_unique<TForm1>(clock, m, shell, speech, ProgramFolder(), presenceName);
+        xdg.Folders().programFolder = ProgramFolder();
+        return std::make_unique<TForm1>(Form1Env{clock, m, shell, speech, xdg.Folders(), presenceName});
     }
     std::unique_ptr<TForm1> Make() { return Make(messages); }
     QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
@@ -122,8 +124,9 @@ TEST_F(Form1Test, StartUpState)
 
 TEST_F(Form1Test, ProgramFolderDefaultsToTheExecutablesFolder)
 {
-    TForm1 form(clock, messages, shell, speech, QString(), presenceName);
-    EXPECT_EQ(form.ProgramFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    const std::unique_ptr<ISpecialFolders> desktop = MakeDesktopFolders();
+    EXPECT_EQ(desktop->ProgramFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    EXPECT_EQ(Make()->ProgramFolder(), ProgramFolder());
 }
 
 TEST_F(Form1Test, SecondCopyRunsWithoutTheMarker)

@@ -14,19 +14,19 @@ TEST(ReminderFolderInit, CreatesAPrivateFolderWithItsParents)
 {
     TempXdg env;
     const QString data = env.Root() + "/deep/er/data";
-    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
-    ASSERT_TRUE(InitReminderFolder());
+    env.Folders().roamingData = data;
+    ASSERT_TRUE(InitReminderFolder(env.Folders()));
     EXPECT_EQ(ReminderFolder(), data + "/Velmaro");
     struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(ReminderFolder()).constData(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700);
-    EXPECT_TRUE(InitReminderFolder()); // already there
+    EXPECT_TRUE(InitReminderFolder(env.Folders())); // already there
 
     // A file in the way: the path is kept and nothing can be written there.
     QDir().mkpath(env.Root() + "/blocked");
     WriteAll(env.Root() + "/blocked/Velmaro", "not a folder");
-    qputenv("XDG_DATA_HOME", (env.Root() + "/blocked").toLocal8Bit());
-    EXPECT_FALSE(InitReminderFolder());
+    env.Folders().roamingData = env.Root() + "/blocked";
+    EXPECT_FALSE(InitReminderFolder(env.Folders()));
     EXPECT_EQ(ReminderFolder(), env.Root() + "/blocked/Velmaro");
     EXPECT_TRUE(ListReminders().isEmpty());
     const QString path = ReminderFileName("A");
@@ -56,18 +56,18 @@ TEST_F(StoreTest, ListRemindersFiltersTheFolder)
 
 TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
 {
-    const QString editor = EditorGeometryFile(), resident = ResidentGeometryFile();
+    const QString editor = EditorGeometryFile(), resident = env.ConfigHome() + "/Velmaro6.ini";
     EXPECT_EQ(editor, env.Folder() + "/Velmaro6.ini");
-    EXPECT_EQ(resident, env.ConfigHome() + "/Velmaro6.ini");
     SetGeometryFile(editor);
     EXPECT_EQ(ReadFormWidth("FrmWhen"), 0);
     EXPECT_TRUE(WriteFormSize("FrmWhen", 558, 651) && WriteFormSize("FrmFirst", 600, 500) &&
                 WriteFormSize("FrmWhen", 700, 800));
     EXPECT_EQ(ReadAll(editor), "[FrmWhen]\nW=700\nH=800\n[FrmFirst]\nW=600\nH=500\n");
 
-    SetGeometryFile(resident);
+    UseResidentGeometry(env.Folders());
     EXPECT_EQ(ReadFormHeight("FrmWhen"), 0);
     EXPECT_TRUE(WriteFormSize("FrmMsg", 477, 240));
+    EXPECT_EQ(ReadAll(resident), "[FrmMsg]\nW=477\nH=240\n");
     EXPECT_EQ(ReadFormWidth("FrmMsg") * 1000 + ReadFormHeight("frmmsg"), 477240);
     SetGeometryFile(editor);
     EXPECT_EQ(ReadFormWidth("FrmWhen") * 1000 + ReadFormHeight("FrmFirst"), 700500);
@@ -80,6 +80,23 @@ TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
     SetGeometryFile(File("missing/Velmaro6.ini"));
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
+}
+
+// Where the scheduler cannot write the folder its sizes were kept in (the Windows folder),
+// they go to the write folder, and are read from there once they are there.
+TEST_F(StoreTest, ResidentGeometryIsReadFromTheWrittenFileOnceThere)
+{
+    const QString old = env.Root() + "/old";
+    QDir().mkpath(old);
+    WriteAll(old + "/Velmaro6.ini", "[FrmMsg]\nW=500\nH=300\n");
+    env.Folders().geometryReadFolder = old;
+    UseResidentGeometry(env.Folders());
+    EXPECT_EQ(ReadFormWidth("FrmMsg"), 500);
+    EXPECT_TRUE(WriteFormSize("FrmMsg", 600, 320));
+    EXPECT_EQ(ReadAll(old + "/Velmaro6.ini"), "[FrmMsg]\nW=500\nH=300\n");
+    EXPECT_EQ(ReadAll(env.ConfigHome() + "/Velmaro6.ini"), "[FrmMsg]\nW=600\nH=320\n");
+    UseResidentGeometry(env.Folders());
+    EXPECT_EQ(ReadFormWidth("FrmMsg"), 600);
 }
 
 // Files named in the Windows code page, as an archive made on Windows unpacks them, one
