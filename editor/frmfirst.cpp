@@ -225,7 +225,7 @@ void TFrmFirst::FormCreate()
                                             "Please re-install the software to continue."));
         return;
     }
-    SetRunAtStartup(resident);
+    env_.autostart.SetRunAtStartup(resident);
     const ResidentPresence presence =
         env_.residentPresence ? env_.residentPresence() : ResidentPresence::NotRunning;
     if (presence == ResidentPresence::Running)

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class IAutostart;
 class IClock;
 class IMessages;
 class IShell;
@@ -36,6 +37,8 @@ struct FrmFirstEnv {
     // The reminder folder's parent, and the folder of the scheduler, the help and the
     // downloads page.
     const ISpecialFolders& folders;
+    // Where the scheduler is registered to start at log-in.
+    IAutostart& autostart;
 };
 
 class TFrmFirst : public QWidget {

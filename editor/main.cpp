@@ -4,6 +4,7 @@
 #include "frmwhen.h"
 #include "messageprompt.h"
 
+#include "autostart.h"
 #include "clock.h"
 #include "folders.h"
 #include "messages.h"
@@ -23,7 +24,9 @@ int main(int argc, char** argv)
     QtFileChooser chooser;
     QtTextPrompt prompt;
     const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
-    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return LookForResident(); }, *folders});
+    const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return LookForResident(); }, *folders,
+                                   *autostart});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     // The two pages are made once, after the main window, and keep their values
     // from one create or modify to the next.

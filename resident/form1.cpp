@@ -205,14 +205,14 @@ void TForm1::DisableNelvora1Click()
     if (closed_)
         return;
     if (!keepStart) {
-        switch (ReadAutostartState()) {
-        case AutostartState::FolderUnavailable:
+        switch (env_.autostart.State()) {
+        case AutostartState::Unavailable:
             break;
         case AutostartState::Absent:
             env_.messages.Information(QString::fromLatin1(kNothingToRemoveInformation));
             break;
         case AutostartState::Present:
-            env_.messages.Information(QString::fromLatin1(RemoveAutostartEntry()
+            env_.messages.Information(QString::fromLatin1(env_.autostart.Remove()
                                                           ? kRemovedFromStartupInformation
                                                           : kNotRemovedInformation));
             break;

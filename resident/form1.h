@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+class IAutostart;
 class IClock;
 class IMessages;
 class IShell;
@@ -39,6 +40,8 @@ struct Form1Env {
     // The reminder folder's parent, the geometry file, the state folder and the folder
     // the editor is started from.
     const ISpecialFolders& folders;
+    // The registration "Disable Nelvora" removes.
+    IAutostart& autostart;
     // Empty for the per-user marker; tests pass their own so they never meet a real copy.
     QString presenceName;
 };

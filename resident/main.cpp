@@ -1,5 +1,6 @@
 // Velmaro: the resident scheduler. No visible window; a tray icon and a minute timer.
 
+#include "autostart.h"
 #include "clock.h"
 #include "folders.h"
 #include "form1.h"
@@ -64,7 +65,8 @@ int main(int argc, char** argv)
     LinuxShell shell;
     QtSpeech speech;
     const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
-    TForm1 Form1(Form1Env{clock, messages, shell, speech, *folders, {}});
+    const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
+    TForm1 Form1(Form1Env{clock, messages, shell, speech, *folders, *autostart, {}});
     QObject::connect(&Form1, &TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     WatchEndSignals(Form1);

@@ -4,6 +4,7 @@
 //   bench_editor_start PROGRAM-FOLDER
 // PROGRAM-FOLDER holds a file "Velmaro"; the resident program counts as running, as it
 // does after log-in, so nothing is started.
+#include "autostart.h"
 #include "clock.h"
 #include "firstpaint.h"
 #include "folders.h"
@@ -58,7 +59,9 @@ int main(int argc, char** argv)
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     const ProgramsIn folders(folder);
-    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return ResidentPresence::Running; }, folders});
+    const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return ResidentPresence::Running; }, folders,
+                                   *autostart});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     FrmFirst.SetPageMaker([&] {
         FrmFirst.SetPages(new TFrmWhen(messages, &FrmFirst),

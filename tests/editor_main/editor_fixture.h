@@ -18,6 +18,7 @@ struct EditorFixture {
     FakeMessages messages;
     FakeShell shell;
     FakeClock clock;
+    FakeAutostart autostart;
     bool residentRunning = false;
     bool presenceUnknown = false;
     int presenceChecks = 0;
@@ -50,7 +51,7 @@ struct EditorFixture {
                             return residentRunning ? ResidentPresence::Running
                                                    : ResidentPresence::NotRunning;
                         },
-                        xdg.Folders()};
+                        xdg.Folders(), autostart};
         auto window = std::make_unique<TFrmFirst>(std::move(env));
         window->show();
         return window;

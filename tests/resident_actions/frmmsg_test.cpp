@@ -254,7 +254,7 @@ protected:
     void SetUp() override
     {
         xdg.Folders().programFolder = programDir.path() + QLatin1Char('/');
-        form = std::make_unique<TForm1>(Form1Env{clock, messages, shell, speech, xdg.Folders(),
+        form = std::make_unique<TForm1>(Form1Env{clock, messages, shell, speech, xdg.Folders(), autostart,
                                                  QStringLiteral("Nelvora-ticks-test-%1").arg(getpid())});
         QObject::connect(form->Timer1(), &QTimer::timeout, [this] { clock.Set(clock.Now().addSecs(60)); });
         form->Timer1()->setInterval(15);
@@ -299,6 +299,7 @@ protected:
     FakeMessages messages;
     FakeShell shell;
     FakeSpeech speech;
+    FakeAutostart autostart;
     std::unique_ptr<TForm1> form;
     QStringList closedAt;
 };

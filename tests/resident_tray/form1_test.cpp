@@ -1,7 +1,7 @@
 // The hidden main window with fakes: start-up, the two menus, the editor start and
 // every road through the disable flow.
 
-#include "autostart.h"
+#include "linux/xdg_autostart.h"
 #include "fakes.h"
 #include "folder.h"
 #include "folders.h"
@@ -68,7 +68,7 @@ protected:
     std::unique_ptr<TForm1> Make(IMessages& m)
     {
         xdg.Folders().programFolder = ProgramFolder();
-        return std::make_unique<TForm1>(Form1Env{clock, m, shell, speech, xdg.Folders(), presenceName});
+        return std::make_unique<TForm1>(Form1Env{clock, m, shell, speech, xdg.Folders(), autostart, presenceName});
     }
     std::unique_ptr<TForm1> Make() { return Make(messages); }
     QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
@@ -95,6 +95,8 @@ protected:
     FakeMessages messages;
     FakeShell shell;
     FakeSpeech speech;
+    // The real entry, in the temporary config folder.
+    XdgAutostart autostart;
 };
 
 } // namespace
@@ -225,27 +227,27 @@ TEST_F(Form1Test, MissingEditorIsToldAtEachUse)
 
 TEST_F(Form1Test, DisableYesThenNoLeavesEverythingAsItWas)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
-    const QByteArray before = ReadAll(AutostartEntryPath());
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    const QByteArray before = ReadAll(autostart.EntryPath());
     auto form = Make();
     QSignalSpy closed(form.get(), &TForm1::Closed);
     messages.answers = {true, false};
     form->findChild<QAction*>(QStringLiteral("DisableNelvora1"))->trigger();
     EXPECT_EQ(messages.shown, (QList<ShownMessage>{Q(kQuestion1), Q(kQuestion2)}));
-    EXPECT_EQ(ReadAll(AutostartEntryPath()), before);
+    EXPECT_EQ(ReadAll(autostart.EntryPath()), before);
     EXPECT_TRUE(form->Timer1()->isActive());
     EXPECT_EQ(closed.count(), 0);
 }
 
 TEST_F(Form1Test, DisableNoThenNoRemovesTheEntryAndKeepsRunning)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     auto form = Make();
     QSignalSpy closed(form.get(), &TForm1::Closed);
     bool goneAtSecondQuestion = false;
     messages.onShow = [&](const ShownMessage& m) {
         if (m.text == kQuestion2)
-            goneAtSecondQuestion = !QFile::exists(AutostartEntryPath());
+            goneAtSecondQuestion = !QFile::exists(autostart.EntryPath());
     };
     messages.answers = {false, false};
     form->DisableNelvora1Click();
@@ -274,7 +276,7 @@ TEST_F(Form1Test, DisableNoWhenTheFolderIsUnavailableGoesOnInSilence)
 
 TEST_F(Form1Test, DisableNoWhenTheEntryCannotBeRemovedSaysSo)
 {
-    ASSERT_TRUE(QDir().mkpath(AutostartEntryPath() + QStringLiteral("/stuck")));
+    ASSERT_TRUE(QDir().mkpath(autostart.EntryPath() + QStringLiteral("/stuck")));
     auto form = Make();
     messages.answers = {false, false};
     form->DisableNelvora1Click();
@@ -284,7 +286,7 @@ TEST_F(Form1Test, DisableNoWhenTheEntryCannotBeRemovedSaysSo)
 
 TEST_F(Form1Test, DisableYesToTheSecondQuestionRemovesTheIconAndEnds)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     auto form = Make();
     QSignalSpy closed(form.get(), &TForm1::Closed);
     form->TrayIcon()->show(); // as if a notification area were there
@@ -297,7 +299,7 @@ TEST_F(Form1Test, DisableYesToTheSecondQuestionRemovesTheIconAndEnds)
     EXPECT_TRUE(iconGoneBeforeClose);
     EXPECT_FALSE(form->Timer1()->isActive());
     EXPECT_FALSE(form->WaitingForTray());
-    EXPECT_TRUE(QFile::exists(AutostartEntryPath()));
+    EXPECT_TRUE(QFile::exists(autostart.EntryPath()));
     // After the end the menus do nothing.
     form->TrayIconMessage(QSystemTrayIcon::Context);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -305,12 +307,12 @@ TEST_F(Form1Test, DisableYesToTheSecondQuestionRemovesTheIconAndEnds)
 
 TEST_F(Form1Test, CloseInsideTheFirstQuestionIsNoAnswer)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     auto form = Make();
     messages.onShow = [&](const ShownMessage&) { form->close(); };
     form->DisableNelvora1Click();
     EXPECT_EQ(messages.shown, QList<ShownMessage>{Q(kQuestion1)});
-    EXPECT_TRUE(QFile::exists(AutostartEntryPath()));
+    EXPECT_TRUE(QFile::exists(autostart.EntryPath()));
 }
 
 TEST_F(Form1Test, CloseStopsTheTimerAndIsNeverRefused)
@@ -380,7 +382,7 @@ TEST_F(Form1Test, WriteErrorOfAClosingProgramIsToldAtTheNextStart)
 
 TEST_F(Form1Test, RealBoxesHaveTheirCaptionsAndButtons)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     QtMessages real;
     auto form = Make(real);
     QStringList seen;
@@ -414,7 +416,7 @@ TEST_F(Form1Test, RealBoxesHaveTheirCaptionsAndButtons)
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Warning|") + warning + QStringLiteral("|No,Yes|") + kQuestion1.left(20),
                                  QStringLiteral("Information|") + info + QStringLiteral("|OK|") + kRemoved.left(20),
                                  QStringLiteral("Warning|") + warning + QStringLiteral("|No,Yes|") + kQuestion2.left(20)}));
-    EXPECT_FALSE(QFile::exists(AutostartEntryPath()));
+    EXPECT_FALSE(QFile::exists(autostart.EntryPath()));
     EXPECT_TRUE(form->Timer1()->isActive());
 }
 

@@ -51,6 +51,20 @@ bool FakeShell::StartDetached(const QString& program, const QStringList& argumen
     return startResult;
 }
 
+bool FakeAutostart::SetRunAtStartup(const QString& residentPath)
+{
+    registered << residentPath;
+    state = AutostartState::Present;
+    return true;
+}
+
+bool FakeAutostart::Remove()
+{
+    if (removable && state == AutostartState::Present)
+        state = AutostartState::Absent;
+    return state != AutostartState::Present;
+}
+
 bool FakeSpeech::Speak(const QString& text)
 {
     spoken << text;

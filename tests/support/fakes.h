@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the platform interfaces that record what the code asked of them.
 
+#include "autostart.h"
 #include "clock.h"
 #include "messages.h"
 #include "shell.h"
@@ -63,6 +64,17 @@ public:
     bool openResult = true;  // what OpenPath / OpenUrl report
     bool startResult = true; // what StartDetached reports
     QStringList calls;       // "open:<path>", "url:<url>", "start:<program>", "beep", "pending"
+};
+
+class FakeAutostart : public IAutostart {
+public:
+    bool SetRunAtStartup(const QString& residentPath) override;
+    AutostartState State() override { return state; }
+    bool Remove() override;
+
+    AutostartState state = AutostartState::Absent;
+    bool removable = true;  // what Remove reports
+    QStringList registered; // every path SetRunAtStartup was given
 };
 
 class FakeSpeech : public ISpeech {
