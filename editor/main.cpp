@@ -25,8 +25,9 @@ int main(int argc, char** argv)
     QtTextPrompt prompt;
     const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
     const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
-    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return LookForResident(); }, *folders,
-                                   *autostart});
+    const std::unique_ptr<IPresence> presence = MakeDesktopPresence();
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [&presence] { return presence->LookForResident(); },
+                                   *folders, *autostart});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     // The two pages are made once, after the main window, and keep their values
     // from one create or modify to the next.

@@ -99,6 +99,8 @@ TForm1::~TForm1()
     // The scheduler refers to Timer1; let it go first.
     delete scheduler_;
     scheduler_ = nullptr;
+    if (holdsPresence_)
+        env_.presence.Release();
 }
 
 void TForm1::FormCreate()
@@ -120,8 +122,7 @@ void TForm1::FormCreate()
     // Piggybacks on the minute tick so a vanished tray host costs no extra wake-ups.
     connect(timer1_, &QTimer::timeout, this, &TForm1::ShowTrayIconWhenAvailable);
 
-    presence_ = new PresenceMarker(this);
-    holdsPresence_ = presence_->Hold(env_.presenceName.isEmpty() ? PresenceName() : env_.presenceName);
+    holdsPresence_ = env_.presence.Hold();
 
     BuildMenus();
     trayIcon_ = new QSystemTrayIcon(NelvoraIcon(), this);

@@ -11,8 +11,8 @@ class IClock;
 class IMessages;
 class IShell;
 class ISpecialFolders;
+class IPresence;
 class ISpeech;
-class PresenceMarker;
 class QAction;
 class QMenu;
 class QTimer;
@@ -42,8 +42,8 @@ struct Form1Env {
     const ISpecialFolders& folders;
     // The registration "Disable Nelvora" removes.
     IAutostart& autostart;
-    // Empty for the per-user marker; tests pass their own so they never meet a real copy.
-    QString presenceName;
+    // Held while the window lives, so the editor sees the scheduler run.
+    IPresence& presence;
 };
 
 class TForm1 : public QWidget {
@@ -58,7 +58,6 @@ public:
     QMenu* PopupMenu2() const { return popupMenu2_; }
     QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
     ResidentScheduler* Scheduler() const { return scheduler_; }
-    PresenceMarker* Presence() const { return presence_; }
     bool HoldsPresence() const { return holdsPresence_; }
     // True while a slow timer waits for a notification area to appear.
     bool WaitingForTray() const;
@@ -94,7 +93,6 @@ private:
     QAction* disableNelvora1_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
     ResidentScheduler* scheduler_ = nullptr;
-    PresenceMarker* presence_ = nullptr;
     bool holdsPresence_ = false;
     bool trayWasAvailable_ = false;
     bool closed_ = false;

@@ -5,6 +5,7 @@
 #include "folders.h"
 #include "form1.h"
 #include "messages.h"
+#include "presence.h"
 #include "shell.h"
 #include "speech_qt.h"
 
@@ -66,7 +67,8 @@ int main(int argc, char** argv)
     QtSpeech speech;
     const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
     const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
-    TForm1 Form1(Form1Env{clock, messages, shell, speech, *folders, *autostart, {}});
+    const std::unique_ptr<IPresence> presence = MakeDesktopPresence();
+    TForm1 Form1(Form1Env{clock, messages, shell, speech, *folders, *autostart, *presence});
     QObject::connect(&Form1, &TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     WatchEndSignals(Form1);

@@ -6,6 +6,7 @@
 #include "fakes.h"
 #include "folder.h"
 #include "look.h"
+#include "presence.h"
 #include "tempenv.h"
 
 #include <QApplication>
@@ -254,8 +255,7 @@ protected:
     void SetUp() override
     {
         xdg.Folders().programFolder = programDir.path() + QLatin1Char('/');
-        form = std::make_unique<TForm1>(Form1Env{clock, messages, shell, speech, xdg.Folders(), autostart,
-                                                 QStringLiteral("Nelvora-ticks-test-%1").arg(getpid())});
+        form = std::make_unique<TForm1>(Form1Env{clock, messages, shell, speech, xdg.Folders(), autostart, *presence});
         QObject::connect(form->Timer1(), &QTimer::timeout, [this] { clock.Set(clock.Now().addSecs(60)); });
         form->Timer1()->setInterval(15);
     }
@@ -300,6 +300,7 @@ protected:
     FakeShell shell;
     FakeSpeech speech;
     FakeAutostart autostart;
+    std::unique_ptr<IPresence> presence = MakeDesktopPresence(QStringLiteral("Nelvora-ticks-test-%1").arg(getpid()));
     std::unique_ptr<TForm1> form;
     QStringList closedAt;
 };

@@ -1,9 +1,9 @@
 // The start-at-log-in entry: its text must survive any folder name, and the disable
 // flow's three outcomes must be told apart.
 
-#include "linux/xdg_autostart.h"
 #include "folder.h"
 #include "folders.h"
+#include "linux/xdg_autostart.h"
 #include "tempenv.h"
 
 #include <QDir>

@@ -1,14 +1,14 @@
 // The hidden main window with fakes: start-up, the two menus, the editor start and
 // every road through the disable flow.
 
-#include "linux/xdg_autostart.h"
 #include "fakes.h"
 #include "folder.h"
 #include "folders.h"
 #include "form1.h"
+#include "linux/presence_socket.h"
+#include "linux/xdg_autostart.h"
 #include "messages.h"
 #include "modal.h"
-#include "presence.h"
 #include "scheduler.h"
 #include "tempenv.h"
 
@@ -27,6 +27,7 @@
 
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -68,7 +69,9 @@ protected:
     std::unique_ptr<TForm1> Make(IMessages& m)
     {
         xdg.Folders().programFolder = ProgramFolder();
-        return std::make_unique<TForm1>(Form1Env{clock, m, shell, speech, xdg.Folders(), autostart, presenceName});
+        presences.push_back(MakeDesktopPresence(presenceName));
+        return std::make_unique<TForm1>(
+            Form1Env{clock, m, shell, speech, xdg.Folders(), autostart, *presences.back()});
     }
     std::unique_ptr<TForm1> Make() { return Make(messages); }
     QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
@@ -97,6 +100,8 @@ protected:
     FakeSpeech speech;
     // The real entry, in the temporary config folder.
     XdgAutostart autostart;
+    // The real mark under a name of the test's own; one per window, as per program.
+    std::vector<std::unique_ptr<IPresence>> presences;
 };
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "presence.h"
+#include "linux/presence_socket.h"
 
 #include "files.h"
 #include "linux/xdg_folders.h"
@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -295,4 +296,35 @@ ResidentPresence LookForResident(const QString& name)
 bool IsResidentRunning(const QString& name)
 {
     return LookForResident(name) == ResidentPresence::Running;
+}
+
+namespace {
+
+class SocketPresence : public IPresence {
+public:
+    explicit SocketPresence(const QString& name) : name_(name.isEmpty() ? PresenceName() : name) {}
+
+    bool Hold() override
+    {
+        if (marker_)
+            return true;
+        auto marker = std::make_unique<PresenceMarker>();
+        if (!marker->Hold(name_))
+            return false;
+        marker_ = std::move(marker);
+        return true;
+    }
+    void Release() override { marker_.reset(); }
+    ResidentPresence LookForResident() const override { return ::LookForResident(name_); }
+
+private:
+    QString name_;
+    std::unique_ptr<PresenceMarker> marker_;
+};
+
+} // namespace
+
+std::unique_ptr<IPresence> MakeDesktopPresence(const QString& testName)
+{
+    return std::make_unique<SocketPresence>(testName);
 }
