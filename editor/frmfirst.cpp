@@ -232,7 +232,8 @@ void TFrmFirst::FormCreate()
         return;
     // A scheduler that cannot be seen may well be running: one started at every start of
     // the editor would fire every reminder once per copy. The user is told instead.
-    if (presence == ResidentPresence::Unknown || !env_.shell.StartDetached(resident)) {
+    if (presence == ResidentPresence::Unknown ||
+        env_.shell.StartDetached(resident, ShellShow::Hidden) != ShellResult::Done) {
         env_.messages.Notice(
             QStringLiteral("Nelvora could not be set active. Please reinstall the software, or "
                            "contact support at ") +
@@ -379,20 +380,19 @@ void TFrmFirst::closeEvent(QCloseEvent* event)
 void TFrmFirst::CmdHelpClick()
 {
     const QString page = ProgramFolder + QStringLiteral("index.html");
-    if (!env_.shell.FileExists(page)) {
+    // Any other failure goes unreported.
+    if (env_.shell.OpenUrl(QUrl::fromLocalFile(page), ShellShow::Maximized) == ShellResult::FileNotFound) {
         env_.messages.Error(QStringLiteral(
             "We could not automatically open the help file for you, but you can view it "
             "manually by going to your installation folder and double-clicking index.html to "
             "view the help file."));
-        return;
     }
-    env_.shell.OpenUrl(QUrl::fromLocalFile(page));
 }
 
 void TFrmFirst::BitBtn9Click()
 {
     const QString page = ProgramFolder + QStringLiteral("download.html");
-    if (!env_.shell.FileExists(page) || !env_.shell.OpenUrl(QUrl::fromLocalFile(page))) {
+    if (env_.shell.OpenUrl(QUrl::fromLocalFile(page), ShellShow::Maximized) != ShellResult::Done) {
         env_.messages.Notice(
             QStringLiteral("You cannot view this file because you do not have a default web "
                            "browser setup, however, you can still go to the free trial "
@@ -405,7 +405,7 @@ void TFrmFirst::BitBtn8Click()
 {
     const QUrl address(QStringLiteral("mailto:") + QLatin1String(kSupportAddress) +
                        QStringLiteral("?Subject=Trial Question - Nelvora and Reminder"));
-    if (!env_.shell.OpenUrl(address)) {
+    if (env_.shell.OpenUrl(address, ShellShow::Normal) != ShellResult::Done) {
         env_.messages.Notice(
             QStringLiteral("You cannot view this file because you do not have a default email "
                            "software setup. Simply email your question to support at ") +

@@ -14,19 +14,21 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <memory>
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nelvora"));
     QtMessages messages;
-    LinuxShell shell;
+    const std::unique_ptr<IShell> shell = MakeDesktopShell();
     SystemClock clock;
     QtFileChooser chooser;
     QtTextPrompt prompt;
     const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
     const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
     const std::unique_ptr<IPresence> presence = MakeDesktopPresence();
-    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [&presence] { return presence->LookForResident(); },
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, *shell, clock, [&presence] { return presence->LookForResident(); },
                                    *folders, *autostart});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     // The two pages are made once, after the main window, and keep their values

@@ -137,7 +137,7 @@ void ReminderActions::PerformActions(const ProfileSnapshot& file, const QString&
         const QString path = text("MP3");
         // A start that fails (no program for the type) goes unreported.
         if (!path.isEmpty() && shell_.FileExists(path))
-            shell_.OpenPath(path);
+            shell_.OpenPath(path, ShellShow::Maximized);
         else
             messages_.Notice(AudioNotFoundText(path));
     }
@@ -145,7 +145,7 @@ void ReminderActions::PerformActions(const ProfileSnapshot& file, const QString&
     if (flag("Open")) {
         const QString path = text("Open");
         if (!path.isEmpty() && shell_.FileExists(path))
-            shell_.OpenPath(path);
+            shell_.OpenPath(path, ShellShow::Maximized);
         else
             messages_.Notice(OpenNotFoundText(path));
     }

@@ -194,7 +194,7 @@ void TForm1::StartEditor()
 {
     const QString editor = programFolder_ + ExecutableName(QStringLiteral("orsivel"));
     if (env_.shell.FileExists(editor))
-        env_.shell.StartDetached(editor); // a failed start is not reported
+        env_.shell.StartDetached(editor, ShellShow::Normal); // a failed start is not reported
     else
         env_.messages.Notice(QString::fromLatin1(kEditorMissingNotice));
 }

@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nelvora"));
     QtMessages messages;
-    LinuxShell shell;
+    const std::unique_ptr<IShell> shell = MakeDesktopShell();
     SystemClock clock;
     QtFileChooser chooser;
     QtTextPrompt prompt;
@@ -60,7 +60,7 @@ int main(int argc, char** argv)
         folder += QLatin1Char('/');
     const ProgramsIn folders(folder);
     const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
-    TFrmFirst FrmFirst(FrmFirstEnv{messages, shell, clock, [] { return ResidentPresence::Running; }, folders,
+    TFrmFirst FrmFirst(FrmFirstEnv{messages, *shell, clock, [] { return ResidentPresence::Running; }, folders,
                                    *autostart});
     QApplication::setWindowIcon(FrmFirst.windowIcon());
     FrmFirst.SetPageMaker([&] {

@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -113,7 +114,8 @@ void ActionsBench()
 
     SystemClock clock;
     FakeMessages messages;
-    LinuxShell shell;
+    const std::unique_ptr<IShell> desktopShell = MakeDesktopShell();
+    IShell& shell = *desktopShell;
     QtSpeech speech;
     QTimer Timer1;
     TFrmMsg frm;

@@ -268,6 +268,19 @@ TEST(FrmFirstButtons, DownloadsOpensPageOrGivesWebAddress)
     EXPECT_EQ(f.messages.shown[0], (ShownMessage{QStringLiteral("notice"), notice}));
 }
 
+// The shell is told how each window is to show (Windows has show states, Linux ignores them).
+TEST(FrmFirstButtons, EachOpenShowsAsItsDescriptionSays)
+{
+    EditorFixture f;
+    for (const char* file : {"Velmaro", "index.html", "download.html"})
+        f.PutProgramFile(QLatin1String(file));
+    auto w = f.Start();
+    for (QPushButton* button : {w->CmdHelp, w->BitBtn9, w->BitBtn8})
+        QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(f.shell.shows, (QList<ShellShow>{ShellShow::Hidden, ShellShow::Maximized, ShellShow::Maximized,
+                                               ShellShow::Normal}));
+}
+
 TEST(FrmFirstButtons, ContactSupportWritesMailOrGivesAddress)
 {
     EditorFixture f;

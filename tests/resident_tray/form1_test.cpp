@@ -212,6 +212,7 @@ TEST_F(Form1Test, BothEditorItemsStartTheEditorEachTime)
     form->findChild<QAction*>(QStringLiteral("CreateorEditReminders1"))->trigger();
     const QString start = QStringLiteral("start:") + ProgramFolder() + QStringLiteral("orsivel");
     EXPECT_EQ(shell.calls, (QStringList{start, start, start}));
+    EXPECT_EQ(shell.shows, QList<ShellShow>(3, ShellShow::Normal));
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
