@@ -8,7 +8,7 @@
 #include "presence.h"
 #include "session.h"
 #include "shell.h"
-#include "speech_qt.h"
+#include "speech.h"
 
 #include <QApplication>
 
@@ -24,11 +24,11 @@ int main(int argc, char** argv)
     SystemClock clock;
     QtMessages messages;
     const std::unique_ptr<IShell> shell = MakeDesktopShell();
-    QtSpeech speech;
+    const std::unique_ptr<ISpeech> speech = MakeDesktopSpeech();
     const std::unique_ptr<ISpecialFolders> folders = MakeDesktopFolders();
     const std::unique_ptr<IAutostart> autostart = MakeDesktopAutostart();
     const std::unique_ptr<IPresence> presence = MakeDesktopPresence();
-    TForm1 Form1(Form1Env{clock, messages, *shell, speech, *folders, *autostart, *presence});
+    TForm1 Form1(Form1Env{clock, messages, *shell, *speech, *folders, *autostart, *presence});
     QObject::connect(&Form1, &TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Log-out, shutdown or a kill end the program through its normal close, so the tray

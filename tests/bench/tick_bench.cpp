@@ -8,7 +8,7 @@
 #include "folder.h"
 #include "frmmsg.h"
 #include "profile.h"
-#include "speech_qt.h"
+#include "linux/speech_qt.h"
 #include "tempenv.h"
 #include "tick.h"
 
