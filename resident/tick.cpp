@@ -286,7 +286,7 @@ void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
     }
     // A file that cannot be written must not silence its reminder.
     if (decision.due)
-        actions_.PerformActions(file, clock.ClockText(), clock.NowTime(), clock.TodayName);
+        actions_.PerformActions(ReadReminderActions(file), clock.ClockText(), clock.NowTime(), clock.TodayName);
     if (failure.isEmpty())
         return;
     if (keepWalking_ && !keepWalking_()) {

@@ -57,7 +57,7 @@ DueDecision EvaluateReminder(const TResidentSchedule& reminder, const TickClock&
 class IReminderActions {
 public:
     virtual ~IReminderActions() = default;
-    virtual void PerformActions(const ProfileSnapshot& file, const QString& clockText,
+    virtual void PerformActions(const TReminderActions& reminder, const QString& clockText,
                                 const QString& nowTime, const QString& todayName) = 0;
 };
 

@@ -210,6 +210,16 @@ TResidentSchedule ReadResidentSchedule(const ProfileSnapshot& f)
     return r;
 }
 
+TReminderActions ReadReminderActions(const ProfileSnapshot& f)
+{
+    TReminderActions a;
+    ReadActionFlags(f, a);
+    a.Msg = ReadText(f, "Reminder", "Msg");
+    a.MP3File = ReadText(f, "Reminder", "MP3");
+    a.OpenFile = ReadText(f, "Reminder", "Open");
+    return a;
+}
+
 TReminderSummary ReadReminderSummary(const QString& path)
 {
     const ProfileSnapshot f = ProfileSnapshot::Read(path);

@@ -28,7 +28,7 @@ namespace {
 
 class NoActions : public IReminderActions {
 public:
-    void PerformActions(const ProfileSnapshot&, const QString&, const QString&, const QString&) override { ++count; }
+    void PerformActions(const TReminderActions&, const QString&, const QString&, const QString&) override { ++count; }
     int count = 0;
 };
 
@@ -120,16 +120,17 @@ void ActionsBench()
     QTimer Timer1;
     TFrmMsg frm;
     ReminderActions actions(clock, messages, speech, shell, Timer1, frm);
-    const ProfileSnapshot displayOnly = ProfileSnapshot::FromBytes("[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n");
-    const ProfileSnapshot sayAndDisplay =
-        ProfileSnapshot::FromBytes("[SayTime]\nCk=1\n[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n");
+    const TReminderActions displayOnly =
+        ReadReminderActions(ProfileSnapshot::FromBytes("[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n"));
+    const TReminderActions sayAndDisplay = ReadReminderActions(
+        ProfileSnapshot::FromBytes("[SayTime]\nCk=1\n[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n"));
 
-    const auto measure = [&](const ProfileSnapshot& file) {
+    const auto measure = [&](const TReminderActions& reminder) {
         frm.CmdExitClick();
         QCoreApplication::processEvents();
         QElapsedTimer t;
         t.start();
-        actions.PerformActions(file, QStringLiteral("12:00 PM"), QStringLiteral("1200"), QStringLiteral("WEDNESDAY"));
+        actions.PerformActions(reminder, QStringLiteral("12:00 PM"), QStringLiteral("1200"), QStringLiteral("WEDNESDAY"));
         const double ms = t.nsecsElapsed() / 1e6;
         return frm.isVisible() ? ms : -1.0;
     };

@@ -49,7 +49,7 @@ protected:
     }
     void Perform(const QByteArray& ini)
     {
-        actions.PerformActions(ProfileSnapshot::FromBytes(ini), QStringLiteral("09:05 AM"),
+        actions.PerformActions(ReadReminderActions(ProfileSnapshot::FromBytes(ini)), QStringLiteral("09:05 AM"),
                                QStringLiteral("0905"), QStringLiteral("MONDAY"));
         for (const QString& call : shell.calls)
             log << call;

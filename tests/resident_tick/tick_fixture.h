@@ -22,11 +22,10 @@ struct Fired {
 
 class RecordingActions : public IReminderActions {
 public:
-    void PerformActions(const ProfileSnapshot& file, const QString& clockText,
+    void PerformActions(const TReminderActions& reminder, const QString& clockText,
                         const QString& nowTime, const QString& todayName) override
     {
-        fired.append({file.ReadString(QStringLiteral("Reminder"), QStringLiteral("Msg"), {}),
-                      clockText, nowTime, todayName});
+        fired.append({reminder.Msg, clockText, nowTime, todayName});
         if (onPerform)
             onPerform(fired.back());
     }
