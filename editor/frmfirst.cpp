@@ -77,7 +77,6 @@ TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(s
     setWindowIcon(QIcon(QStringLiteral(":/nelvora-128.png")));
     BuildControls();
     KeepContentWhole(this);
-    resize(kDesignWidth, kDesignHeight);
     FormCreate();
     CentreOnScreen(this);
     // Keys reach the reminders first: arrows pick one, Tab goes on to the buttons.
@@ -202,10 +201,7 @@ void TFrmFirst::FormCreate()
         env_.messages.Warning(QString::fromUtf8(kFolderCreateWarning));
     // The geometry file lies in the reminder folder, so only now can it be read.
     SetGeometryFile(EditorGeometryFile());
-    if (const int w = ReadFormWidth(QString::fromLatin1(kWindowName)); w > 0)
-        resize(w, height());
-    if (const int h = ReadFormHeight(QString::fromLatin1(kWindowName)); h > 0)
-        resize(width(), h);
+    resize(RestoredFormSize(QString::fromLatin1(kWindowName), {kDesignWidth, kDesignHeight}));
     setWindowTitle(QStringLiteral("Nelvora and Reminder"));
     ClearSummary();
 

@@ -102,3 +102,12 @@ bool WriteFormSize(const QString& section, int width, int height)
         return false;
     }
 }
+
+QSize RestoredFormSize(const QString& section, const QSize& design)
+{
+    // Applied as read, as the old program did, even a size no window can take: the window
+    // keeps to what its content needs all the same.
+    const int width = ReadFormWidth(section);
+    const int height = ReadFormHeight(section);
+    return {width != 0 ? width : design.width(), height != 0 ? height : design.height()};
+}

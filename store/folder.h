@@ -1,6 +1,7 @@
 #pragma once
 // The reminder folder and the window geometry store.
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -52,3 +53,7 @@ int ReadFormWidth(const QString& section);
 int ReadFormHeight(const QString& section);
 // Stores W then H. Never throws: a window that cannot store its size still closes.
 bool WriteFormSize(const QString& section, int width, int height);
+// The size a window of this section opens at: its stored W, when that is not 0, in place of
+// the design width, and its stored H, when not 0, in place of the design height. The window
+// then still grows to what its content needs.
+QSize RestoredFormSize(const QString& section, const QSize& design);

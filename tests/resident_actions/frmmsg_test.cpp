@@ -176,6 +176,18 @@ TEST_F(SchedulerTest, SavedSizeIsRestoredByTheNextScheduler)
     EXPECT_EQ(scheduler->FrmMsg()->size(), QSize(640, 240));
 }
 
+// A stored size too small for the text box and the button, or one no window can take,
+// still leaves both whole.
+TEST_F(SchedulerTest, StoredSizeNeverCutsTheMessageWindow)
+{
+    ASSERT_TRUE(WriteFormSize(QStringLiteral("FrmMsg"), -20, 50));
+    scheduler.reset();
+    scheduler = MakeScheduler();
+    TFrmMsg* frm = scheduler->FrmMsg();
+    EXPECT_TRUE(frm->rect().contains(frm->Memo1()->geometry())) << frm->width() << "x" << frm->height();
+    EXPECT_TRUE(frm->rect().contains(frm->CmdExit()->geometry())) << frm->width() << "x" << frm->height();
+}
+
 TEST_F(SchedulerTest, TickDuringSpeechRunsOnceRightAfter)
 {
     Put(QStringLiteral("Speaker"), "[LastProc]\nYR=2026\nMO=5\nDY=1\nHR=0\nMN=0\n[Days]\nCk=1\nMon=1\nHr=9\nMin=0\n"

@@ -82,6 +82,16 @@ TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
 }
 
+// One rule for every window: a stored W or H that is not 0 replaces the design's.
+TEST_F(StoreTest, RestoredSizeTakesWhatIsStoredButZero)
+{
+    SetGeometryFile(EditorGeometryFile());
+    WriteAll(EditorGeometryFile(), "[FrmWhen]\nW=640\nH=0\n[FrmFirst]\nW=-20\nH=wide\n");
+    EXPECT_EQ(RestoredFormSize("FrmWhen", {558, 651}), QSize(640, 651));
+    EXPECT_EQ(RestoredFormSize("FrmFirst", {498, 451}), QSize(-20, 451));
+    EXPECT_EQ(RestoredFormSize("FrmWhatType", {414, 466}), QSize(414, 466));
+}
+
 // Where the scheduler cannot write the folder its sizes were kept in (the Windows folder),
 // they go to the write folder, and are read from there once they are there.
 TEST_F(StoreTest, ResidentGeometryIsReadFromTheWrittenFileOnceThere)
