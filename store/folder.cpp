@@ -23,8 +23,8 @@ bool InitReminderFolder(const ISpecialFolders& folders)
 {
     g_reminderFolder = folders.RoamingData() + QStringLiteral("/Velmaro");
     // Reminders are private: the folder is readable by its owner only. A new account may
-    // not have its data folder yet; it is made private too, as the XDG rules ask, so no
-    // one else can swap the reminder folder under it.
+    // not have its data folder yet; it is made private too, so no one else can swap the
+    // reminder folder under it.
     return MakePrivateFolders(g_reminderFolder);
 }
 
