@@ -214,8 +214,8 @@ void TForm1::DisableNelvora1Click()
             break;
         case AutostartState::Present:
             env_.messages.Information(QString::fromLatin1(env_.autostart.Remove()
-                                                          ? kRemovedFromStartupInformation
-                                                          : kNotRemovedInformation));
+                                                              ? kRemovedFromStartupInformation
+                                                              : kNotRemovedInformation));
             break;
         }
     }
