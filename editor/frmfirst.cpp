@@ -36,7 +36,7 @@ const char* const kEmptyListText =
 namespace {
 
 const char* const kWindowName = "FrmFirst";
-const char* const kResidentExecutable = "Velmaro";
+const char* const kResidentProgram = "Velmaro";
 constexpr int kDesignWidth = 498;
 constexpr int kDesignHeight = 451;
 
@@ -56,12 +56,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, bool bold, bool underline)
 
 // The resources live in the editor library, which the linker would otherwise drop.
 static void InitEditorResources() { Q_INIT_RESOURCE(editor); }
-
-FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock)
-{
-    return FrmFirstEnv{messages, shell, clock, [] { return LookForResident(); },
-                       ::ProgramFolder()};
-}
 
 namespace {
 // A plain top-level widget reads as a mere filler to a screen reader; the main window is
@@ -83,7 +77,6 @@ TFrmFirst::TFrmFirst(FrmFirstEnv env, QWidget* parent) : QWidget(parent), env_(s
     setWindowIcon(QIcon(QStringLiteral(":/nelvora-128.png")));
     BuildControls();
     KeepContentWhole(this);
-    resize(kDesignWidth, kDesignHeight);
     FormCreate();
     CentreOnScreen(this);
     // Keys reach the reminders first: arrows pick one, Tab goes on to the buttons.
@@ -204,14 +197,11 @@ void TFrmFirst::Guarded(const std::function<void()>& body)
 
 void TFrmFirst::FormCreate()
 {
-    if (!InitReminderFolder())
+    if (!InitReminderFolder(env_.folders))
         env_.messages.Warning(QString::fromUtf8(kFolderCreateWarning));
     // The geometry file lies in the reminder folder, so only now can it be read.
     SetGeometryFile(EditorGeometryFile());
-    if (const int w = ReadFormWidth(QString::fromLatin1(kWindowName)); w > 0)
-        resize(w, height());
-    if (const int h = ReadFormHeight(QString::fromLatin1(kWindowName)); h > 0)
-        resize(width(), h);
+    resize(RestoredFormSize(QString::fromLatin1(kWindowName), {kDesignWidth, kDesignHeight}));
     setWindowTitle(QStringLiteral("Nelvora and Reminder"));
     ClearSummary();
 
@@ -224,21 +214,22 @@ void TFrmFirst::FormCreate()
     }
     ListBox1Click();
 
-    ProgramFolder = env_.programFolder;
-    const QString resident = ProgramFolder + QLatin1String(kResidentExecutable);
+    ProgramFolder = env_.folders.ProgramFolder();
+    const QString resident = ProgramFolder + ExecutableName(QLatin1String(kResidentProgram));
     if (!env_.shell.FileExists(resident)) {
         env_.messages.Notice(QStringLiteral("Part of the software is missing from the folder. "
                                             "Please re-install the software to continue."));
         return;
     }
-    SetRunAtStartup(resident);
+    env_.autostart.SetRunAtStartup(resident);
     const ResidentPresence presence =
         env_.residentPresence ? env_.residentPresence() : ResidentPresence::NotRunning;
     if (presence == ResidentPresence::Running)
         return;
     // A scheduler that cannot be seen may well be running: one started at every start of
     // the editor would fire every reminder once per copy. The user is told instead.
-    if (presence == ResidentPresence::Unknown || !env_.shell.StartDetached(resident)) {
+    if (presence == ResidentPresence::Unknown ||
+        env_.shell.StartDetached(resident, ShellShow::Hidden) != ShellResult::Done) {
         env_.messages.Notice(
             QStringLiteral("Nelvora could not be set active. Please reinstall the software, or "
                            "contact support at ") +
@@ -385,20 +376,19 @@ void TFrmFirst::closeEvent(QCloseEvent* event)
 void TFrmFirst::CmdHelpClick()
 {
     const QString page = ProgramFolder + QStringLiteral("index.html");
-    if (!env_.shell.FileExists(page)) {
+    // Any other failure goes unreported.
+    if (env_.shell.OpenUrl(QUrl::fromLocalFile(page), ShellShow::Maximized) == ShellResult::FileNotFound) {
         env_.messages.Error(QStringLiteral(
             "We could not automatically open the help file for you, but you can view it "
             "manually by going to your installation folder and double-clicking index.html to "
             "view the help file."));
-        return;
     }
-    env_.shell.OpenUrl(QUrl::fromLocalFile(page));
 }
 
 void TFrmFirst::BitBtn9Click()
 {
     const QString page = ProgramFolder + QStringLiteral("download.html");
-    if (!env_.shell.FileExists(page) || !env_.shell.OpenUrl(QUrl::fromLocalFile(page))) {
+    if (env_.shell.OpenUrl(QUrl::fromLocalFile(page), ShellShow::Maximized) != ShellResult::Done) {
         env_.messages.Notice(
             QStringLiteral("You cannot view this file because you do not have a default web "
                            "browser setup, however, you can still go to the free trial "
@@ -411,7 +401,7 @@ void TFrmFirst::BitBtn8Click()
 {
     const QUrl address(QStringLiteral("mailto:") + QLatin1String(kSupportAddress) +
                        QStringLiteral("?Subject=Trial Question - Nelvora and Reminder"));
-    if (!env_.shell.OpenUrl(address)) {
+    if (env_.shell.OpenUrl(address, ShellShow::Normal) != ShellResult::Done) {
         env_.messages.Notice(
             QStringLiteral("You cannot view this file because you do not have a default email "
                            "software setup. Simply email your question to support at ") +

@@ -7,9 +7,11 @@
 
 #include <functional>
 
+class IAutostart;
 class IClock;
 class IMessages;
 class IShell;
+class ISpecialFolders;
 class QCloseEvent;
 class QFrame;
 class QLabel;
@@ -32,10 +34,12 @@ struct FrmFirstEnv {
     IShell& shell;
     IClock& clock; // the save moment of the create and modify flows
     std::function<ResidentPresence()> residentPresence;
-    QString programFolder; // ends with "/"
+    // The reminder folder's parent, and the folder of the scheduler, the help and the
+    // downloads page.
+    const ISpecialFolders& folders;
+    // Where the scheduler is registered to start at log-in.
+    IAutostart& autostart;
 };
-// The desktop's own: LookForResident and the executable's folder.
-FrmFirstEnv DefaultFrmFirstEnv(IMessages& messages, IShell& shell, IClock& clock);
 
 class TFrmFirst : public QWidget {
     Q_OBJECT

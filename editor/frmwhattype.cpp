@@ -262,12 +262,7 @@ TFrmWhatType::TFrmWhatType(IMessages& messages, IFileChooser& chooser, ITextProm
     connect(BitBtn2, &QPushButton::clicked, this, &TFrmWhatType::BitBtn1Click);
 
     KeepContentWhole(this);
-    resize(kDefaultWidth, kDefaultHeight);
-    const QString section = QString::fromLatin1(kWindowName);
-    if (const int w = ReadFormWidth(section); w > 0)
-        resize(w, height());
-    if (const int h = ReadFormHeight(section); h > 0)
-        resize(width(), h);
+    resize(RestoredFormSize(QString::fromLatin1(kWindowName), {kDefaultWidth, kDefaultHeight}));
 }
 
 void TFrmWhatType::ApplyReminder(const TReminder& r)

@@ -39,13 +39,7 @@ TFrmWhen::TFrmWhen(IMessages& messages, QWidget* parent)
 
 void TFrmWhen::FormCreate()
 {
-    resize(kDefaultWidth, kDefaultHeight);
-    const int width = ReadFormWidth(QString::fromLatin1(kWindowName));
-    const int height = ReadFormHeight(QString::fromLatin1(kWindowName));
-    if (width != 0)
-        resize(width, this->height());
-    if (height != 0)
-        resize(this->width(), height);
+    resize(RestoredFormSize(QString::fromLatin1(kWindowName), {kDefaultWidth, kDefaultHeight}));
     // No option is selected yet, so every group's summary starts hidden.
     SetSummaryVisible({}, {Label1, LblSD1, LblSD2, LblDatePMTime, ChkRepeat, Label3, LblDaysTime,
                            LblDaysPMTime, LblDYDays, Label5, LblEM1, LblEM2, LblMonthlyPMTime});

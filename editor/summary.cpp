@@ -28,14 +28,16 @@ QString ReminderTimeText(int hour, int minute)
            QLatin1Char(':') + mm + QLatin1Char(')');
 }
 
-QString AppendReminderTime(const TReminderSummary& file, const QString& section)
+QString AppendReminderTime(const TReminderSummary& file, ScheduleKind kind)
 {
-    if (section == QLatin1String("Date"))
+    switch (kind) {
+    case ScheduleKind::Date:
         return ReminderTimeText(file.DateHr, file.DateMin);
-    if (section == QLatin1String("Days"))
+    case ScheduleKind::Days:
         return ReminderTimeText(file.DaysHr, file.DaysMin);
-    if (section == QLatin1String("Monthly"))
+    case ScheduleKind::Monthly:
         return ReminderTimeText(file.MonthlyHr, file.MonthlyMin);
+    }
     return {};
 }
 
@@ -46,7 +48,7 @@ ReminderSummaryTexts ReminderSummary(const TReminderSummary& file)
     if (file.DateCk) {
         t.Label5 = occurs;
         t.Label4 = QStringLiteral("Date : ") + file.DateMonth + QLatin1Char('/') + file.DateDay;
-        t.Label3 = AppendReminderTime(file, QStringLiteral("Date"));
+        t.Label3 = AppendReminderTime(file, ScheduleKind::Date);
         t.Label2 = file.DateRepeat ? QStringLiteral("Repeats every year.")
                                    : QStringLiteral("Will NOT repeat every year.");
     } else if (file.DaysCk) {
@@ -58,11 +60,11 @@ ReminderSummaryTexts ReminderSummary(const TReminderSummary& file)
             if (set)
                 t.Label4 += QLatin1String(text);
         }
-        t.Label3 = AppendReminderTime(file, QStringLiteral("Days"));
+        t.Label3 = AppendReminderTime(file, ScheduleKind::Days);
     } else if (file.MonthlyCk) {
         t.Label5 = occurs;
         t.Label4 = QStringLiteral("Day #") + file.MonthlyDay + QStringLiteral(" every month.");
-        t.Label3 = AppendReminderTime(file, QStringLiteral("Monthly"));
+        t.Label3 = AppendReminderTime(file, ScheduleKind::Monthly);
     } else {
         t.Label5 = QStringLiteral("***NOT ACTIVE***");
     }

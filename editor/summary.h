@@ -19,7 +19,10 @@ struct ReminderSummaryTexts {
 // The 12-hour text followed by the 24-hour one, e.g. "1:05 PM  (Military Time : 13:05)".
 QString ReminderTimeText(int hour, int minute);
 
-// The time line of one schedule section ("Date", "Days" or "Monthly") of a read file.
-QString AppendReminderTime(const TReminderSummary& file, const QString& section);
+// The three kinds of schedule a reminder file holds, each in a section of its own.
+enum class ScheduleKind { Date, Days, Monthly };
+
+// The time line of one kind of schedule of a read file.
+QString AppendReminderTime(const TReminderSummary& file, ScheduleKind kind);
 
 ReminderSummaryTexts ReminderSummary(const TReminderSummary& file);

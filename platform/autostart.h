@@ -1,24 +1,32 @@
 #pragma once
-// Start at log-in: the XDG autostart entry <config home>/autostart/Nelvora.desktop.
+// Start of the scheduler at log-in: registered by the editor at each of its starts, tested
+// and removed by the scheduler's "Disable Nelvora".
 
-#include <QByteArray>
 #include <QString>
 
-QString AutostartFolder();
-QString AutostartEntryPath();
-
-// The entry's text, Exec= the quoted full path of the resident program.
-QByteArray AutostartEntryText(const QString& residentPath);
-
-// Writes the entry (creating the autostart folder when needed). False when the folder
-// cannot be made or the file cannot be written; callers pass over that in silence.
-bool SetRunAtStartup(const QString& residentPath);
+#include <memory>
 
 enum class AutostartState {
-    FolderUnavailable, // the autostart folder neither exists nor can be created
+    // Where the registration lives cannot be reached (Linux: the autostart folder neither
+    // exists nor can be made; Windows: the Run key does not open).
+    Unavailable,
     Absent,
     Present,
 };
-AutostartState ReadAutostartState();
-// Removes the entry; false when it is still there afterwards.
-bool RemoveAutostartEntry();
+
+class IAutostart {
+public:
+    virtual ~IAutostart() = default;
+    // Registers the scheduler at `residentPath` to start at each log-in, in place of any
+    // earlier registration. False when it cannot be written; callers pass over that in
+    // silence.
+    virtual bool SetRunAtStartup(const QString& residentPath) = 0;
+    // May make the place the registration lives in, as opening the Run key would.
+    virtual AutostartState State() = 0;
+    // Removes the registration; false when it is still there afterwards.
+    virtual bool Remove() = 0;
+};
+
+// The desktop's own: the XDG autostart entry on Linux, the Run value on Windows. Tests
+// never use it where it would reach the user's real one.
+std::unique_ptr<IAutostart> MakeDesktopAutostart();

@@ -1,53 +1,34 @@
 #pragma once
-// The resident program's presence: a Unix socket in a folder private to the user
-// (PresenceFolder()), listened on while it runs. Looking only connects and checks that
-// the listener runs as the same user; no data passes.
+// Whether the scheduler runs, for this user: the scheduler holds a mark while it runs, and
+// the editor looks for it before it starts one.
 
-#include <QObject>
 #include <QString>
 
-#include <sys/types.h>
-
-class QSocketNotifier;
-
-// "Velmaro.socket": the marker's file name in PresenceFolder().
-QString PresenceName();
-
-// $XDG_RUNTIME_DIR when it is a folder of this user that no one else may enter; else
-// PresenceHomeFolder(); else $TMPDIR (or /tmp) + "/nelvora-<uid>". The last two are made
-// 0700 when missing and refused unless they are real folders of this user closed to
-// everyone else. Empty when none will do: then nothing is held and nothing is seen.
-QString PresenceFolder();
-// Under StateHome(), one per machine: "<state>/Velmaro/presence-<machine id>".
-QString PresenceHomeFolder();
-
-class PresenceMarker : public QObject {
-    Q_OBJECT
-public:
-    explicit PresenceMarker(QObject* parent = nullptr);
-    ~PresenceMarker() override;
-    // False when a copy of this user already listens there (it is never taken over), or
-    // when there is no private folder. The file of a killed copy is taken over. Tests
-    // pass a name of their own so they never meet a real copy.
-    bool Hold(const QString& name = PresenceName());
-    bool Holds() const { return fd_ >= 0; }
-
-private:
-    void AcceptPending();
-
-    int fd_ = -1;
-    QByteArray path_;
-    dev_t dev_ = 0;
-    ino_t ino_ = 0;
-    QSocketNotifier* notifier_ = nullptr;
-};
+#include <memory>
 
 enum class ResidentPresence {
     Running,
     NotRunning,
-    // No private folder for the marker, or the look failed: a copy may run unseen.
+    // Cannot be told (no place for the mark, or the look failed): a copy may run unseen.
     Unknown,
 };
-ResidentPresence LookForResident(const QString& name = PresenceName());
-// True when a resident program of this user holds the marker.
-bool IsResidentRunning(const QString& name = PresenceName());
+
+class IPresence {
+public:
+    virtual ~IPresence() = default;
+    // Scheduler: marks this program as running until Release, or the end of this object.
+    // False when a running copy of this user already holds the mark (it is never taken
+    // over) or when no mark can be held here; the program then runs unseen. True again
+    // while it holds it.
+    virtual bool Hold() = 0;
+    virtual void Release() = 0;
+    // Editor: Running while a copy of this user holds the mark; NotRunning once none does,
+    // however the last one ended (what a killed copy leaves behind must not count), and
+    // never for a copy of another user.
+    virtual ResidentPresence LookForResident() const = 0;
+};
+
+// The desktop's own mark: a socket in a folder private to the user on Linux, the hidden
+// window of class TForm1 titled "Nelvora" on Windows. Tests pass a name of their own so
+// that they never meet a real copy; empty for the real mark.
+std::unique_ptr<IPresence> MakeDesktopPresence(const QString& testName = {});

@@ -99,53 +99,48 @@ ReminderActions::ReminderActions(IClock& clock, IMessages& messages, ISpeech& sp
 {
 }
 
-void ReminderActions::PerformActions(const ProfileSnapshot& file, const QString& clockText,
+void ReminderActions::PerformActions(const TReminderActions& reminder, const QString& clockText,
                                      const QString& nowTime, const QString& todayName)
 {
     // Asked afresh before each action: a close can come inside any box of the ones before.
-    const auto flag = [this, &file](const char* section) {
-        return !stopped_ && file.ReadBool(QString::fromLatin1(section), QStringLiteral("Ck"), false);
-    };
-    const auto text = [&file](const char* key) {
-        return file.ReadString(QStringLiteral("Reminder"), QString::fromLatin1(key), QString());
-    };
+    const auto due = [this](bool flag) { return flag && !stopped_; };
 
-    if (flag("SayTime"))
+    if (due(reminder.SayTime))
         Say(QStringLiteral("The current time is ") + clockText,
             SayTimeFailureText(clockText, nowTime));
 
-    if (flag("SayDay"))
+    if (due(reminder.SayDay))
         Say(QStringLiteral("Today is ") + todayName, SayDayFailureText(todayName));
 
-    if (flag("Display")) {
-        const QString message = text("Msg");
+    if (due(reminder.Display)) {
+        const QString& message = reminder.Msg;
         if (!message.isEmpty())
             display_.ShowReminder(DisplayLines(message, clock_.Now(), clockText));
         else
             messages_.Notice(QString::fromLatin1(kBlankDisplayText));
     }
 
-    if (flag("SayMsg")) {
-        const QString message = text("Msg");
+    if (due(reminder.SayMsg)) {
+        const QString& message = reminder.Msg;
         if (!message.isEmpty())
             Say(message, SayMsgFailureText(message));
         else
             messages_.Notice(QString::fromLatin1(kBlankSayText));
     }
 
-    if (flag("PlayMP3")) {
-        const QString path = text("MP3");
+    if (due(reminder.PlayMP3)) {
+        const QString& path = reminder.MP3File;
         // A start that fails (no program for the type) goes unreported.
         if (!path.isEmpty() && shell_.FileExists(path))
-            shell_.OpenPath(path);
+            shell_.OpenPath(path, ShellShow::Maximized);
         else
             messages_.Notice(AudioNotFoundText(path));
     }
 
-    if (flag("Open")) {
-        const QString path = text("Open");
+    if (due(reminder.Open)) {
+        const QString& path = reminder.OpenFile;
         if (!path.isEmpty() && shell_.FileExists(path))
-            shell_.OpenPath(path);
+            shell_.OpenPath(path, ShellShow::Maximized);
         else
             messages_.Notice(OpenNotFoundText(path));
     }

@@ -44,7 +44,7 @@ public:
     ReminderActions(IClock& clock, IMessages& messages, ISpeech& speech, IShell& shell,
                     QTimer& Timer1, IReminderDisplay& display);
 
-    void PerformActions(const ProfileSnapshot& file, const QString& clockText,
+    void PerformActions(const TReminderActions& reminder, const QString& clockText,
                         const QString& nowTime, const QString& todayName) override;
 
     // The program is closing: no further action runs, not even the rest of the reminder

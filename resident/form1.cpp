@@ -7,6 +7,7 @@
 #include "presence.h"
 #include "scheduler.h"
 #include "shell.h"
+#include "unwritten.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,6 +18,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
+
+#include <utility>
 
 const char* const kTrayTip = "Nelvora and Reminder (Left-Click or Right-Click)";
 const char* const kEditorMissingNotice =
@@ -84,10 +87,7 @@ QIcon NelvoraIcon(const QString& pictures)
     return QIcon(mark);
 }
 
-TForm1::TForm1(IClock& clock, IMessages& messages, IShell& shell, ISpeech& speech,
-               const QString& programFolder, const QString& presenceName, QWidget* parent)
-    : QWidget(parent), clock_(clock), messages_(messages), shell_(shell), speech_(speech),
-      programFolder_(programFolder), presenceName_(presenceName)
+TForm1::TForm1(Form1Env env, QWidget* parent) : QWidget(parent), env_(std::move(env))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kProgramTitle));
@@ -99,12 +99,13 @@ TForm1::~TForm1()
     // The scheduler refers to Timer1; let it go first.
     delete scheduler_;
     scheduler_ = nullptr;
+    if (holdsPresence_)
+        env_.presence.Release();
 }
 
 void TForm1::FormCreate()
 {
-    if (programFolder_.isEmpty())
-        programFolder_ = ::ProgramFolder();
+    programFolder_ = env_.folders.ProgramFolder();
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -112,16 +113,16 @@ void TForm1::FormCreate()
     // The first tick comes one interval after start; nothing is evaluated now.
     timer1_->start();
 
-    if (!InitReminderFolder())
-        messages_.Warning(QString::fromUtf8(kFolderCreateWarning));
-    SetGeometryFile(ResidentGeometryFile());
+    if (!InitReminderFolder(env_.folders))
+        env_.messages.Warning(QString::fromUtf8(kFolderCreateWarning));
+    UseResidentGeometry(env_.folders);
 
-    scheduler_ = new ResidentScheduler(*timer1_, clock_, messages_, speech_, shell_);
+    scheduler_ = new ResidentScheduler(*timer1_, env_.clock, env_.messages, env_.speech, env_.shell,
+                                       UnwrittenTable::DefaultStateFile(env_.folders));
     // Piggybacks on the minute tick so a vanished tray host costs no extra wake-ups.
     connect(timer1_, &QTimer::timeout, this, &TForm1::ShowTrayIconWhenAvailable);
 
-    presence_ = new PresenceMarker(this);
-    holdsPresence_ = presence_->Hold(presenceName_.isEmpty() ? PresenceName() : presenceName_);
+    holdsPresence_ = env_.presence.Hold();
 
     BuildMenus();
     trayIcon_ = new QSystemTrayIcon(NelvoraIcon(), this);
@@ -191,37 +192,37 @@ void TForm1::TrayIconMessage(QSystemTrayIcon::ActivationReason reason)
 
 void TForm1::StartEditor()
 {
-    const QString editor = programFolder_ + QStringLiteral("orsivel");
-    if (shell_.FileExists(editor))
-        shell_.StartDetached(editor); // a failed start is not reported
+    const QString editor = programFolder_ + ExecutableName(QStringLiteral("orsivel"));
+    if (env_.shell.FileExists(editor))
+        env_.shell.StartDetached(editor, ShellShow::Normal); // a failed start is not reported
     else
-        messages_.Notice(QString::fromLatin1(kEditorMissingNotice));
+        env_.messages.Notice(QString::fromLatin1(kEditorMissingNotice));
 }
 
 void TForm1::DisableNelvora1Click()
 {
-    const bool keepStart = messages_.Question(QString::fromLatin1(kDisableKeepStartQuestion));
+    const bool keepStart = env_.messages.Question(QString::fromLatin1(kDisableKeepStartQuestion));
     // A close (log-out, a signal) makes an open box return unanswered; that is no No.
     if (closed_)
         return;
     if (!keepStart) {
-        switch (ReadAutostartState()) {
-        case AutostartState::FolderUnavailable:
+        switch (env_.autostart.State()) {
+        case AutostartState::Unavailable:
             break;
         case AutostartState::Absent:
-            messages_.Information(QString::fromLatin1(kNothingToRemoveInformation));
+            env_.messages.Information(QString::fromLatin1(kNothingToRemoveInformation));
             break;
         case AutostartState::Present:
-            messages_.Information(QString::fromLatin1(RemoveAutostartEntry()
-                                                          ? kRemovedFromStartupInformation
-                                                          : kNotRemovedInformation));
+            env_.messages.Information(QString::fromLatin1(env_.autostart.Remove()
+                                                              ? kRemovedFromStartupInformation
+                                                              : kNotRemovedInformation));
             break;
         }
     }
     // The window may have been closed from a nested loop while a box was open.
     if (closed_)
         return;
-    if (messages_.Question(QString::fromLatin1(kDisableTrayQuestion))) {
+    if (env_.messages.Question(QString::fromLatin1(kDisableTrayQuestion))) {
         trayIcon_->hide();
         close();
     }

@@ -6,11 +6,13 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+class IAutostart;
 class IClock;
 class IMessages;
 class IShell;
+class ISpecialFolders;
+class IPresence;
 class ISpeech;
-class PresenceMarker;
 class QAction;
 class QMenu;
 class QTimer;
@@ -29,14 +31,25 @@ extern const char* const kDisableTrayQuestion;
 // still have a place in the tray.
 QIcon NelvoraIcon(const QString& pictures = QStringLiteral(":/icons/nelvora-%1.png"));
 
+// What the window reaches outside itself; tests replace every part.
+struct Form1Env {
+    IClock& clock;
+    IMessages& messages;
+    IShell& shell;
+    ISpeech& speech;
+    // The reminder folder's parent, the geometry file, the state folder and the folder
+    // the editor is started from.
+    const ISpecialFolders& folders;
+    // The registration "Disable Nelvora" removes.
+    IAutostart& autostart;
+    // Held while the window lives, so the editor sees the scheduler run.
+    IPresence& presence;
+};
+
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    // programFolder: empty for the running executable's folder. presenceName: empty for
-    // the per-user marker; tests pass their own so they never meet a real copy.
-    TForm1(IClock& clock, IMessages& messages, IShell& shell, ISpeech& speech,
-           const QString& programFolder = {}, const QString& presenceName = {},
-           QWidget* parent = nullptr);
+    explicit TForm1(Form1Env env, QWidget* parent = nullptr);
     ~TForm1() override;
 
     const QString& ProgramFolder() const { return programFolder_; }
@@ -45,7 +58,6 @@ public:
     QMenu* PopupMenu2() const { return popupMenu2_; }
     QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
     ResidentScheduler* Scheduler() const { return scheduler_; }
-    PresenceMarker* Presence() const { return presence_; }
     bool HoldsPresence() const { return holdsPresence_; }
     // True while a slow timer waits for a notification area to appear.
     bool WaitingForTray() const;
@@ -70,12 +82,8 @@ private:
     void FormCloseQuery();
     void BuildMenus();
 
-    IClock& clock_;
-    IMessages& messages_;
-    IShell& shell_;
-    ISpeech& speech_;
+    Form1Env env_;
     QString programFolder_;
-    QString presenceName_;
     QTimer* timer1_ = nullptr;
     QTimer* trayPoll_ = nullptr;
     QMenu* popupMenu1_ = nullptr;
@@ -85,7 +93,6 @@ private:
     QAction* disableNelvora1_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
     ResidentScheduler* scheduler_ = nullptr;
-    PresenceMarker* presence_ = nullptr;
     bool holdsPresence_ = false;
     bool trayWasAvailable_ = false;
     bool closed_ = false;

@@ -109,13 +109,10 @@ void TFrmMsg::setVisible(bool visible)
 
 void TFrmMsg::FormCreate()
 {
-    resize(kDesignWidth, kDesignHeight);
-    const int width = ReadFormWidth(kSection);
-    const int height = ReadFormHeight(kSection);
-    if (width > 0)
-        resize(width, this->height());
-    if (height > 0)
-        resize(this->width(), height);
+    // The text box and the button stand where they were designed, whatever the size: the
+    // window never gets too small to show them whole.
+    setMinimumSize(kContentWidth, kContentHeight);
+    resize(RestoredFormSize(kSection, {kDesignWidth, kDesignHeight}));
 }
 
 void TFrmMsg::ShowReminder(const QStringList& lines)

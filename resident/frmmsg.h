@@ -14,6 +14,9 @@ class TFrmMsg : public QWidget, public IReminderDisplay {
 public:
     static constexpr int kDesignWidth = 477;
     static constexpr int kDesignHeight = 240;
+    // Its text box and button with the margin around them.
+    static constexpr int kContentWidth = 467;
+    static constexpr int kContentHeight = 209;
 
     // Created hidden; the size comes from the resident geometry store. The controls are
     // made at first use or show.

@@ -5,11 +5,12 @@
 #include <QTimer>
 
 ResidentScheduler::ResidentScheduler(QTimer& Timer1, IClock& clock, IMessages& messages,
-                                     ISpeech& speech, IShell& shell, QObject* parent)
+                                     ISpeech& speech, IShell& shell, const QString& stateFile,
+                                     QObject* parent)
     : QObject(parent), Timer1_(Timer1), FrmMsg_(std::make_unique<TFrmMsg>()),
       speech_(*this, speech), actions_(clock, messages, speech_, shell, Timer1, *FrmMsg_),
       ticker_(clock, messages, actions_,
-              [this] { return Timer1_.isActive() && !actions_.Stopped(); })
+              [this] { return Timer1_.isActive() && !actions_.Stopped(); }, stateFile)
 {
     // A timer never enters its own handler again while that handler runs: a box shown
     // inside a tick would hold back every later tick until it is closed. Queued, the tick

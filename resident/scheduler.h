@@ -20,9 +20,9 @@ class ResidentScheduler : public QObject {
     Q_OBJECT
 public:
     // The message window is created here, hidden, with its saved size; every timeout of
-    // Timer1 runs one tick.
+    // Timer1 runs one tick. stateFile: see ReminderTicker.
     ResidentScheduler(QTimer& Timer1, IClock& clock, IMessages& messages, ISpeech& speech,
-                      IShell& shell, QObject* parent = nullptr);
+                      IShell& shell, const QString& stateFile, QObject* parent = nullptr);
     ~ResidentScheduler() override;
 
     TFrmMsg* FrmMsg();

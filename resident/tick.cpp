@@ -1,7 +1,7 @@
 #include "tick.h"
 
 #include "clock.h"
-#include "encoding.h"
+#include "filenames.h"
 #include "folder.h"
 #include "messages.h"
 #include "reminder.h"
@@ -184,9 +184,9 @@ DueDecision EvaluateReminder(const TResidentSchedule& r, const TickClock& clock)
 }
 
 ReminderTicker::ReminderTicker(IClock& clock, IMessages& messages, IReminderActions& actions,
-                               std::function<bool()> keepWalking)
+                               std::function<bool()> keepWalking, const QString& stateFile)
     : clock_(clock), messages_(messages), actions_(actions), keepWalking_(std::move(keepWalking)),
-      unwritten_(UnwrittenTable::DefaultStateFile())
+      unwritten_(stateFile)
 {
 }
 
@@ -202,12 +202,14 @@ void ReminderTicker::Timer1Timer()
     if (folder.isEmpty())
         return;
     unwritten_.SaveIfBehind();
-    const QStringList entries = ReminderFolderEntries(folder);
-    for (qsizetype i = 0; i < entries.size(); ++i) {
+    const std::optional<QStringList> entries = ReminderFolderEntries(folder);
+    if (!entries)
+        return;
+    for (qsizetype i = 0; i < entries->size(); ++i) {
         if (i > 0 && keepWalking_ && !keepWalking_())
             return;
         try {
-            CheckReminder(folder + QLatin1Char('/') + entries.at(i), tick);
+            CheckReminder(folder + QLatin1Char('/') + entries->at(i), tick);
         } catch (const StoreError& e) {
             messages_.RaisedError(e.text());
         } catch (const std::exception& e) {
@@ -223,9 +225,13 @@ void ReminderTicker::ForgetVanished(const QString& folder)
     if (unwritten_.IsEmpty())
         return;
     // Listed afresh: a tick that ran inside a box of this one may have kept a file that
-    // came after this tick's own listing.
+    // came after this tick's own listing. A folder that cannot be read now tells nothing
+    // of what is gone: forgetting then would let a read-only reminder fire again.
+    const std::optional<QStringList> entries = ReminderFolderEntries(folder);
+    if (!entries)
+        return;
     QSet<QByteArray> present;
-    for (const QString& entry : ReminderFolderEntries(folder))
+    for (const QString& entry : *entries)
         present.insert(NativeFilePath(folder + QLatin1Char('/') + entry));
     unwritten_.KeepOnly(present);
 }
@@ -280,7 +286,7 @@ void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
     }
     // A file that cannot be written must not silence its reminder.
     if (decision.due)
-        actions_.PerformActions(file, clock.ClockText(), clock.NowTime(), clock.TodayName);
+        actions_.PerformActions(ReadReminderActions(file), clock.ClockText(), clock.NowTime(), clock.TodayName);
     if (failure.isEmpty())
         return;
     if (keepWalking_ && !keepWalking_()) {

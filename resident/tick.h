@@ -57,16 +57,17 @@ DueDecision EvaluateReminder(const TResidentSchedule& reminder, const TickClock&
 class IReminderActions {
 public:
     virtual ~IReminderActions() = default;
-    virtual void PerformActions(const ProfileSnapshot& file, const QString& clockText,
+    virtual void PerformActions(const TReminderActions& reminder, const QString& clockText,
                                 const QString& nowTime, const QString& todayName) = 0;
 };
 
 class ReminderTicker {
 public:
     // keepWalking is asked before every entry after the first; the walk stops when it
-    // says no (the timer has been switched off).
+    // says no (the timer has been switched off). stateFile keeps what unwritable files
+    // could not take across restarts (UnwrittenTable).
     ReminderTicker(IClock& clock, IMessages& messages, IReminderActions& actions,
-                   std::function<bool()> keepWalking);
+                   std::function<bool()> keepWalking, const QString& stateFile);
 
     // One tick over ReminderFolder().
     void Timer1Timer();

@@ -1,5 +1,6 @@
 #include "unwritten.h"
 
+#include "files.h"
 #include "folders.h"
 #include "profile.h"
 
@@ -103,12 +104,12 @@ UnwrittenTable::UnwrittenTable(QString stateFile) : stateFile_(std::move(stateFi
     }
 }
 
-QString UnwrittenTable::DefaultStateFile()
+QString UnwrittenTable::DefaultStateFile(const ISpecialFolders& folders)
 {
-    // The reminder folder is Velmaro under the data home.
-    if (QFileInfo(StateHome()) == QFileInfo(DataHome()))
+    // The reminder folder is Velmaro under the roaming data.
+    if (QFileInfo(folders.StateHome()) == QFileInfo(folders.RoamingData()))
         return {};
-    return StateHome() + QStringLiteral("/Velmaro/unwritten.ini");
+    return folders.StateHome() + QStringLiteral("/Velmaro/unwritten.ini");
 }
 
 std::optional<Unwritten> UnwrittenTable::Find(const QByteArray& file) const

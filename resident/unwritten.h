@@ -14,6 +14,8 @@
 
 #include <optional>
 
+class ISpecialFolders;
+
 struct Unwritten {
     TResidentSchedule onDisk;  // the file as it read when its write failed
     TResidentSchedule pending; // what the write would have left
@@ -30,7 +32,7 @@ public:
     explicit UnwrittenTable(QString stateFile);
     // <state home>/Velmaro/unwritten.ini, or empty when that is the reminder folder, which
     // the tick scans.
-    static QString DefaultStateFile();
+    static QString DefaultStateFile(const ISpecialFolders& folders);
 
     bool IsEmpty() const { return entries_.isEmpty(); }
     std::optional<Unwritten> Find(const QByteArray& file) const;

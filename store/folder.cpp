@@ -1,16 +1,11 @@
 #include "folder.h"
 
-#include "encoding.h"
+#include "filenames.h"
+#include "files.h"
 #include "folders.h"
 #include "profile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <dirent.h>
-#include <sys/stat.h>
 
 const char* const kFolderCreateWarning =
     "Could not create a folder as you do not have authority on your system. Please right click "
@@ -20,65 +15,38 @@ const char* const kGeometryFileName = "Velmaro6.ini";
 
 namespace {
 QString g_reminderFolder;
-QString g_geometryFile;
+QString g_geometryReadFile;
+QString g_geometryWriteFile;
 } // namespace
 
-bool InitReminderFolder()
+bool InitReminderFolder(const ISpecialFolders& folders)
 {
-    g_reminderFolder = DataHome() + QStringLiteral("/Velmaro");
-    if (QFileInfo(g_reminderFolder).isDir())
-        return true;
-    // A new account may not have its data folder yet; it is made private, as the XDG
-    // rules ask, so no one else can swap the reminder folder under it.
-    const QString parent = QFileInfo(g_reminderFolder).absolutePath();
-    if (!QFileInfo(parent).isDir() && !MakePrivateFolders(parent))
-        return false;
-    // Reminders are private: the folder is readable by its owner only.
-    return ::mkdir(QFile::encodeName(g_reminderFolder).constData(), 0700) == 0 ||
-           QFileInfo(g_reminderFolder).isDir();
+    g_reminderFolder = folders.RoamingData() + QStringLiteral("/Velmaro");
+    // Reminders are private: the folder is readable by its owner only. A new account may
+    // not have its data folder yet; it is made private too, so no one else can swap the
+    // reminder folder under it.
+    return MakePrivateFolders(g_reminderFolder);
 }
 
 const QString& ReminderFolder() { return g_reminderFolder; }
 
-QStringList ReminderFolderEntries(const QString& folder)
+std::optional<QStringList> ReminderFolderEntries(const QString& folder)
 {
-    QStringList names;
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = DecodeFileName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String(".."))
-            continue;
-        if (name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
-            names << name;
-    }
-    ::closedir(dir);
+    std::optional<QStringList> names = ListFolder(folder);
+    if (names)
+        names->removeIf([](const QString& name) { return !name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive); });
     return names;
 }
 
-bool DeleteReminderFile(const QString& path)
-{
-    const QByteArray native = NativeFilePath(path);
-    if (native.isEmpty())
-        return false;
-    struct stat st {};
-    if (::lstat(native.constData(), &st) != 0)
-        return errno == ENOENT;
-    // Only a file is removed: a folder in its place, or a link to one, stays.
-    struct stat target {};
-    if (S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && ::stat(native.constData(), &target) == 0 &&
-                                S_ISDIR(target.st_mode)))
-        return false;
-    return ::unlink(native.constData()) == 0;
-}
+bool DeleteReminderFile(const QString& path) { return RemoveFileOnly(path); }
 
 QList<ListedReminder> ListReminders()
 {
     QList<ListedReminder> list;
     if (g_reminderFolder.isEmpty())
         return list;
-    for (const QString& entry : ReminderFolderEntries(g_reminderFolder)) {
+    // A folder that cannot be read lists nothing, as an empty one does.
+    for (const QString& entry : ReminderFolderEntries(g_reminderFolder).value_or(QStringList())) {
         QString name = DisplayFileName(entry);
         const qsizetype at = name.indexOf(QLatin1String(".ini"));
         if (at >= 0)
@@ -95,33 +63,51 @@ QString EditorGeometryFile()
     return g_reminderFolder + QLatin1Char('/') + QLatin1String(kGeometryFileName);
 }
 
-QString ResidentGeometryFile()
+void SetGeometryFile(const QString& path)
 {
-    return ConfigHome() + QLatin1Char('/') + QLatin1String(kGeometryFileName);
+    g_geometryReadFile = path;
+    g_geometryWriteFile = path;
 }
 
-void SetGeometryFile(const QString& path) { g_geometryFile = path; }
+void UseResidentGeometry(const ISpecialFolders& folders)
+{
+    const QString name = QLatin1Char('/') + QLatin1String(kGeometryFileName);
+    g_geometryWriteFile = folders.ResidentGeometryWriteFolder() + name;
+    // Where the write folder is another, the sizes stored there are the newer ones.
+    g_geometryReadFile = QFileInfo::exists(g_geometryWriteFile)
+                             ? g_geometryWriteFile
+                             : folders.ResidentGeometryReadFolder() + name;
+}
 
 int ReadFormWidth(const QString& section)
 {
-    return g_geometryFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryFile, section, QStringLiteral("W"), 0);
+    return g_geometryReadFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryReadFile, section, QStringLiteral("W"), 0);
 }
 
 int ReadFormHeight(const QString& section)
 {
-    return g_geometryFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryFile, section, QStringLiteral("H"), 0);
+    return g_geometryReadFile.isEmpty() ? 0 : ReadProfileInteger(g_geometryReadFile, section, QStringLiteral("H"), 0);
 }
 
 bool WriteFormSize(const QString& section, int width, int height)
 {
-    if (g_geometryFile.isEmpty())
+    if (g_geometryWriteFile.isEmpty())
         return false;
     try {
-        WriteProfileStrings(g_geometryFile, {{section, QStringLiteral("W"), QString::number(width)},
-                                             {section, QStringLiteral("H"), QString::number(height)}});
+        WriteProfileStrings(g_geometryWriteFile, {{section, QStringLiteral("W"), QString::number(width)},
+                                                  {section, QStringLiteral("H"), QString::number(height)}});
         return true;
     } catch (const StoreError&) {
         // The size is a convenience: a window that cannot store it still closes.
         return false;
     }
+}
+
+QSize RestoredFormSize(const QString& section, const QSize& design)
+{
+    // Applied as read, as the old program did, even a size no window can take: the window
+    // keeps to what its content needs all the same.
+    const int width = ReadFormWidth(section);
+    const int height = ReadFormHeight(section);
+    return {width != 0 ? width : design.width(), height != 0 ? height : design.height()};
 }

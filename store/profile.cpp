@@ -1,21 +1,14 @@
 #include "profile.h"
 
+#include "codepage.h"
 #include "encoding.h"
+#include "filenames.h"
+#include "files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <climits>
-#include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 StoreError::StoreError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
 
@@ -27,18 +20,18 @@ constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 const QByteArray kBom("\xEF\xBB\xBF");
 
-enum class Encoding { Utf8, Cp1252 };
+enum class Encoding { Utf8, Legacy };
 
-// A file as text. Both decodings are lossless, so encoding the text back in the same
-// encoding gives the file's bytes again: a write edits the text and keeps every byte it
-// does not change.
+// A file as text. A write edits the text and keeps every byte it does not change, which
+// holds as long as encoding the text back gives the file's bytes again: always for UTF-8
+// and for Windows-1252, not for every file in a multi-byte code page.
 struct FileText {
     bool bom = false;
     Encoding encoding = Encoding::Utf8;
     QString text; // without the file's first byte order mark
 };
 
-FileText DecodeFile(const QByteArray& raw)
+FileText DecodeFile(const QByteArray& raw, const ICodePage& codePage)
 {
     FileText f;
     f.bom = raw.startsWith(kBom);
@@ -49,8 +42,8 @@ FileText DecodeFile(const QByteArray& raw)
     // The decoder is lazy: only the conversion to a QString runs it and sets the error.
     f.text = decoder.decode(body);
     if (decoder.hasError()) {
-        f.encoding = Encoding::Cp1252;
-        f.text = DecodeCp1252(body);
+        f.encoding = Encoding::Legacy;
+        f.text = codePage.Decode(body);
     }
     return f;
 }
@@ -108,40 +101,6 @@ bool SameName(QStringView a, QStringView b)
 {
     // Simple case folding keeps the length, so most names differ already there.
     return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-QByteArray ReadFileBytes(const QByteArray& native, bool* ok)
-{
-    *ok = false;
-    if (native.contains('\0'))
-        return {};
-    // O_NONBLOCK: a FIFO named like a reminder must not stall the reader.
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    struct stat st {};
-    QByteArray data;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFileSize) {
-        data.resize(static_cast<qsizetype>(st.st_size));
-        qsizetype got = 0;
-        while (true) {
-            if (got == data.size())
-                data.resize(got + 4096); // the file grew since fstat
-            const ssize_t r = ::read(fd, data.data() + got, static_cast<size_t>(data.size() - got));
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0) {
-                *ok = r == 0 && got <= kMaxFileSize;
-                break;
-            }
-            got += r;
-        }
-        data.resize(got);
-    }
-    ::close(fd);
-    if (!*ok)
-        return {};
-    return data;
 }
 
 bool ValidName(const QString& name)
@@ -226,151 +185,28 @@ bool HasHighBytes(const QByteArray& bytes)
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-QByteArray ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w)
+// Nothing when the file's text would not give its bytes back: rewriting it would change
+// lines the write does not touch.
+std::optional<QByteArray> ApplyWrite(const QByteArray& original, const ProfileKeyWrite& w,
+                                     const ICodePage& codePage)
 {
-    const FileText file = DecodeFile(original);
+    const FileText file = DecodeFile(original, codePage);
+    if (file.encoding == Encoding::Legacy &&
+        codePage.Encode(file.text) != QByteArrayView(original).sliced(file.bom ? kBom.size() : 0))
+        return std::nullopt;
     const QString edited = WithWrite(file.text, w);
     // A file from the old program stays in its code page as long as the new text fits;
     // otherwise the whole file moves to UTF-8 so that it never mixes two encodings.
     std::optional<QByteArray> body;
-    if (file.encoding == Encoding::Cp1252 && EncodeCp1252(w.section) && EncodeCp1252(w.key) &&
-        EncodeCp1252(w.value))
-        body = EncodeCp1252(edited);
+    if (file.encoding == Encoding::Legacy && codePage.Encode(w.section) &&
+        codePage.Encode(w.key) && codePage.Encode(w.value))
+        body = codePage.Encode(edited);
     // Replacing the last byte that was not UTF-8 would make the rest of the file read as
     // UTF-8 and change its text ("\xC3\xA9" is two letters in the code page, one in
     // UTF-8): such a file moves to UTF-8 as a whole.
     if (!body || (HasHighBytes(*body) && IsUtf8(*body)))
         body = edited.toUtf8();
     return file.bom ? kBom + *body : *body;
-}
-
-struct DirLock {
-    int fd = -1;
-    explicit DirLock(const QByteArray& folder)
-    {
-        fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
-            return;
-        while (::flock(fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(fd);
-                fd = -1;
-                return;
-            }
-        }
-    }
-    ~DirLock()
-    {
-        if (fd >= 0)
-            ::close(fd); // releases the lock
-    }
-    DirLock(const DirLock&) = delete;
-    DirLock& operator=(const DirLock&) = delete;
-};
-
-bool WriteAllFd(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        done += w;
-    }
-    return true;
-}
-
-// Temporary files are ".<file name>.tmp-" and six characters; the name never ends in
-// ".ini", so no one lists or scans it.
-const QByteArray kTempInfix(".tmp-");
-constexpr qsizetype kTempSuffixLength = 6;
-
-// A temporary file left by a killed writer is removed by a later writer once it is this old.
-constexpr qint64 kStaleTempSeconds = 10 * 60;
-
-bool IsTempName(QByteArrayView n)
-{
-    const qsizetype at = n.size() - kTempSuffixLength - kTempInfix.size();
-    if (!n.startsWith('.') || at < 5 || !n.sliced(at).startsWith(kTempInfix))
-        return false;
-    // Only what this store leaves: the temporary of an ".ini" file, in any letter case.
-    return qstrnicmp(n.data() + at - 4, ".ini", 4) == 0;
-}
-
-// Run with the folder locked. Every writer of this store holds that lock while its
-// temporary file exists, so one found now belongs to a writer that died; the age and the
-// file's own lock also keep away from a writer that did not take the folder lock.
-void RemoveStaleTemporaries(int dirFd)
-{
-    const qint64 now = ::time(nullptr);
-    const int scanFd = ::dup(dirFd);
-    if (scanFd < 0)
-        return;
-    DIR* dir = ::fdopendir(scanFd);
-    if (!dir) {
-        ::close(scanFd);
-        return;
-    }
-    ::rewinddir(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTempName(entry->d_name))
-            continue;
-        struct stat st {};
-        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_uid != ::geteuid() || now - st.st_mtime < kStaleTempSeconds)
-            continue;
-        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlinkat(dirFd, entry->d_name, 0);
-        ::close(fd);
-    }
-    ::closedir(dir);
-}
-
-// Replaces the file through a temporary file in the same folder and a rename, so readers
-// and a killed writer only ever leave the old or the new content.
-bool ReplaceFile(const QByteArray& target, const QByteArray& bytes, mode_t mode, int dirFd)
-{
-    const qsizetype slash = target.lastIndexOf('/');
-    QByteArray tmpl = target.first(slash + 1) + '.' + target.sliced(slash + 1) + kTempInfix +
-                      QByteArray(kTempSuffixLength, 'X');
-    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Held while it is written, so a cleaner never takes a file still being written.
-    ::flock(fd, LOCK_EX | LOCK_NB);
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAllFd(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(tmpl.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(tmpl.constData());
-        return false;
-    }
-    ::fsync(dirFd);
-    return true;
-}
-
-// The file a write goes to, as an absolute native path: a link is followed to its target.
-std::optional<QByteArray> WriteTarget(const QString& path)
-{
-    QByteArray native = NativeFilePath(path);
-    if (native.isEmpty() || native.contains('\0'))
-        return std::nullopt;
-    if (!native.startsWith('/'))
-        native = QFile::encodeName(QDir::currentPath()) + '/' + native;
-    struct stat st {};
-    if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (!::realpath(native.constData(), resolved))
-            return std::nullopt; // a dangling link
-        native = resolved;
-    }
-    return native;
 }
 
 std::optional<int> ParseInteger(QStringView t)
@@ -437,15 +273,14 @@ StoreError UnableToWrite(const QString& path)
 
 ProfileSnapshot ProfileSnapshot::Read(const QString& path)
 {
-    bool ok = false;
-    const QByteArray bytes = ReadFileBytes(NativeFilePath(path), &ok);
-    return ok ? FromBytes(bytes) : ProfileSnapshot();
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxFileSize);
+    return bytes ? FromBytes(*bytes) : ProfileSnapshot();
 }
 
 ProfileSnapshot ProfileSnapshot::FromBytes(const QByteArray& raw)
 {
     ProfileSnapshot snap;
-    snap.text_ = DecodeFile(raw).text;
+    snap.text_ = DecodeFile(raw, DesktopCodePage()).text;
     const QStringView view(snap.text_);
     const auto span = [&view](QStringView part) { return Span{part.data() - view.data(), part.size()}; };
     // Room for a reminder file written by the editor, so it costs no regrowth.
@@ -517,7 +352,8 @@ int ReadProfileInteger(const QString& path, const QString& section, const QStrin
     return ProfileSnapshot::Read(path).ReadInteger(section, key, def);
 }
 
-std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const QList<ProfileKeyWrite>& writes)
+std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const QList<ProfileKeyWrite>& writes,
+                                             const ICodePage& codePage)
 {
     for (const ProfileKeyWrite& w : writes)
         if (!Writable(w))
@@ -525,71 +361,26 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     // One write after the other, each judging the encoding afresh: an earlier write can
     // change it, and a batch must give the bytes of the single writes.
     QByteArray bytes = original;
-    for (const ProfileKeyWrite& w : writes)
-        bytes = ApplyWrite(bytes, w);
+    for (const ProfileKeyWrite& w : writes) {
+        std::optional<QByteArray> next = ApplyWrite(bytes, w, codePage);
+        if (!next)
+            return std::nullopt;
+        bytes = std::move(*next);
+    }
     return bytes;
 }
 
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes)
 {
-    const StoreError failure = UnableToWrite(path);
-    const std::optional<QByteArray> target = WriteTarget(path);
-    if (!target)
-        throw failure;
-    const qsizetype slash = target->lastIndexOf('/');
-    const QByteArray folder = slash == 0 ? QByteArray("/") : target->first(slash);
-    DirLock lock(folder);
-    if (lock.fd < 0)
-        throw failure;
-    RemoveStaleTemporaries(lock.fd);
-
-    struct stat st {};
-    QByteArray original;
-    bool existed = false;
-    mode_t mode = 0600;
-    if (::stat(target->constData(), &st) == 0) {
-        // The owner's write bit stands for the read-only attribute, also for root.
-        if (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))
-            throw failure;
-        bool ok = false;
-        original = ReadFileBytes(*target, &ok);
-        if (!ok)
-            throw failure;
-        mode = st.st_mode & 07777;
-        existed = true;
-    } else if (errno != ENOENT) {
-        throw failure;
-    }
-
-    const std::optional<QByteArray> updated = ApplyProfileWrites(original, writes);
-    if (!updated)
-        throw failure;
-    if (existed && *updated == original)
-        return;
-    if (!ReplaceFile(*target, *updated, mode, lock.fd))
-        throw failure;
+    const bool written = UpdateFileLocked(path, kMaxFileSize, [&writes](const std::optional<QByteArray>& current) {
+        return ApplyProfileWrites(current.value_or(QByteArray()), writes);
+    });
+    if (!written)
+        throw UnableToWrite(path);
 }
 
 void ReplaceProfileFile(const QString& path, const QByteArray& bytes)
 {
-    const StoreError failure(QStringLiteral("Unable to write to %1").arg(path));
-    const std::optional<QByteArray> target = WriteTarget(path);
-    if (!target)
-        throw failure;
-    const qsizetype slash = target->lastIndexOf('/');
-    DirLock lock(slash == 0 ? QByteArray("/") : target->first(slash));
-    if (lock.fd < 0)
-        throw failure;
-    RemoveStaleTemporaries(lock.fd);
-    struct stat st {};
-    mode_t mode = 0600;
-    if (::stat(target->constData(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))
-            throw failure;
-        mode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        throw failure;
-    }
-    if (!ReplaceFile(*target, bytes, mode, lock.fd))
-        throw failure;
+    if (!ReplaceFileLocked(path, bytes))
+        throw UnableToWrite(path);
 }

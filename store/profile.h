@@ -7,6 +7,8 @@
 // the line they change, and always replace the file atomically under a lock, so a file
 // is never seen half-written and two processes never lose each other's keys.
 
+#include "codepage.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -92,7 +94,7 @@ struct ProfileKeyWrite {
 // what single key writes, one after the other, would give. Throws StoreError("Unable to
 // write to <path>") when the file cannot be written (folder missing, file read-only, a
 // directory in its place, a line break or a forging character in a section, key or
-// value), and leaves the file as it was.
+// value, text the code page would not give back), and leaves the file as it was.
 void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes);
 
 // Replaces the whole file with these bytes under the same lock and atomic replacement as
@@ -101,6 +103,8 @@ void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writ
 void ReplaceProfileFile(const QString& path, const QByteArray& bytes);
 
 // The pure text transformation behind the writes, for callers that already hold the bytes.
-// Returns nothing when a name or value cannot be written.
+// Returns nothing when a name or value cannot be written, or when the file is not UTF-8
+// and its bytes do not come back from their text in `codePage` (a rewrite would mangle it).
 std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original,
-                                             const QList<ProfileKeyWrite>& writes);
+                                             const QList<ProfileKeyWrite>& writes,
+                                             const ICodePage& codePage = DesktopCodePage());

@@ -1,6 +1,6 @@
 #include "reminder.h"
 
-#include "encoding.h"
+#include "filenames.h"
 #include "folder.h"
 #include "profile.h"
 
@@ -208,6 +208,16 @@ TResidentSchedule ReadResidentSchedule(const ProfileSnapshot& f)
                   number(last, QStringLiteral("DY")), number(last, QStringLiteral("HR")),
                   number(last, QStringLiteral("MN"))};
     return r;
+}
+
+TReminderActions ReadReminderActions(const ProfileSnapshot& f)
+{
+    TReminderActions a;
+    ReadActionFlags(f, a);
+    a.Msg = ReadText(f, "Reminder", "Msg");
+    a.MP3File = ReadText(f, "Reminder", "MP3");
+    a.OpenFile = ReadText(f, "Reminder", "Open");
+    return a;
 }
 
 TReminderSummary ReadReminderSummary(const QString& path)

@@ -104,6 +104,21 @@ struct TResidentSchedule {
 // Reads it with the scheduler's defaults: 1 for every number, false for every flag.
 TResidentSchedule ReadResidentSchedule(const ProfileSnapshot& file);
 
+// What a due reminder does, with the scheduler's defaults: no flag set, empty texts.
+struct TReminderActions {
+    bool SayTime = false;
+    bool SayDay = false;
+    bool PlayMP3 = false;
+    bool Display = false;
+    bool SayMsg = false;
+    bool Open = false;
+    QString Msg;
+    QString MP3File;
+    QString OpenFile;
+    bool operator==(const TReminderActions&) const = default;
+};
+TReminderActions ReadReminderActions(const ProfileSnapshot& file);
+
 // What the editor's summary shows, with its defaults: the month and day as stored text.
 struct TReminderSummary {
     bool DateCk = false;

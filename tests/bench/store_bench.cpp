@@ -72,7 +72,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     TempXdg env;
-    if (!InitReminderFolder()) {
+    if (!InitReminderFolder(env.Folders())) {
         std::fprintf(stderr, "cannot create the reminder folder\n");
         return 1;
     }

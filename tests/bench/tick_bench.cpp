@@ -8,7 +8,7 @@
 #include "folder.h"
 #include "frmmsg.h"
 #include "profile.h"
-#include "speech_qt.h"
+#include "linux/speech_qt.h"
 #include "tempenv.h"
 #include "tick.h"
 
@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -27,7 +28,7 @@ namespace {
 
 class NoActions : public IReminderActions {
 public:
-    void PerformActions(const ProfileSnapshot&, const QString&, const QString&, const QString&) override { ++count; }
+    void PerformActions(const TReminderActions&, const QString&, const QString&, const QString&) override { ++count; }
     int count = 0;
 };
 
@@ -66,21 +67,21 @@ QByteArray ReminderText(int i)
 void TickBench(int files)
 {
     TempXdg xdg;
-    InitReminderFolder();
+    InitReminderFolder(xdg.Folders());
     for (int i = 0; i < files; ++i)
         WriteAll(ReminderFolder() + QStringLiteral("/Reminder %1.ini").arg(i), ReminderText(i));
 
     FakeClock clock(QDateTime(QDate(2026, 6, 10), QTime(12, 0)));
     FakeMessages messages;
     NoActions actions;
-    ReminderTicker ticker(clock, messages, actions, [] { return true; });
+    ReminderTicker ticker(clock, messages, actions, [] { return true; }, QString());
 
     std::vector<double> readMs, tickMs;
     for (int run = 0; run < 9; ++run) {
         QElapsedTimer t;
         t.start();
         qint64 bytes = 0;
-        for (const QString& name : ReminderFolderEntries(ReminderFolder())) {
+        for (const QString& name : ReminderFolderEntries(ReminderFolder()).value_or(QStringList())) {
             QFile f(ReminderFolder() + QLatin1Char('/') + name);
             if (f.open(QIODevice::ReadOnly))
                 bytes += f.readAll().size();
@@ -108,26 +109,28 @@ void ActionsBench()
     WriteAll(xdg.ConfigHome() + QStringLiteral("/speech-dispatcher/speechd.conf"),
              "AudioOutputMethod \"alsa\"\nAudioALSADevice \"null\"\n"
              "AddModule \"espeak-ng\" \"sd_espeak-ng\" \"espeak-ng.conf\"\nDefaultModule espeak-ng\nTimeout 5\n");
-    InitReminderFolder();
-    SetGeometryFile(ResidentGeometryFile());
+    InitReminderFolder(xdg.Folders());
+    UseResidentGeometry(xdg.Folders());
 
     SystemClock clock;
     FakeMessages messages;
-    LinuxShell shell;
+    const std::unique_ptr<IShell> desktopShell = MakeDesktopShell();
+    IShell& shell = *desktopShell;
     QtSpeech speech;
     QTimer Timer1;
     TFrmMsg frm;
     ReminderActions actions(clock, messages, speech, shell, Timer1, frm);
-    const ProfileSnapshot displayOnly = ProfileSnapshot::FromBytes("[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n");
-    const ProfileSnapshot sayAndDisplay =
-        ProfileSnapshot::FromBytes("[SayTime]\nCk=1\n[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n");
+    const TReminderActions displayOnly =
+        ReadReminderActions(ProfileSnapshot::FromBytes("[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n"));
+    const TReminderActions sayAndDisplay = ReadReminderActions(
+        ProfileSnapshot::FromBytes("[SayTime]\nCk=1\n[Display]\nCk=1\n[Reminder]\nMsg=Water the plants\n"));
 
-    const auto measure = [&](const ProfileSnapshot& file) {
+    const auto measure = [&](const TReminderActions& reminder) {
         frm.CmdExitClick();
         QCoreApplication::processEvents();
         QElapsedTimer t;
         t.start();
-        actions.PerformActions(file, QStringLiteral("12:00 PM"), QStringLiteral("1200"), QStringLiteral("WEDNESDAY"));
+        actions.PerformActions(reminder, QStringLiteral("12:00 PM"), QStringLiteral("1200"), QStringLiteral("WEDNESDAY"));
         const double ms = t.nsecsElapsed() / 1e6;
         return frm.isVisible() ? ms : -1.0;
     };

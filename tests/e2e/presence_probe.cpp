@@ -6,5 +6,5 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    return IsResidentRunning() ? 0 : 1;
+    return MakeDesktopPresence()->LookForResident() == ResidentPresence::Running ? 0 : 1;
 }

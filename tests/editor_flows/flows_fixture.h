@@ -68,6 +68,7 @@ struct FlowFixture {
     FakeMessages messages;
     FakeShell shell;
     FakeClock clock{QDateTime(QDate(2026, 5, 17), QTime(14, 3))};
+    FakeAutostart autostart;
     FlowChooser chooser;
     FlowPrompt prompt;
     std::unique_ptr<TFrmFirst> window;
@@ -101,8 +102,9 @@ struct FlowFixture {
     void Start()
     {
         WriteAll(programDir.path() + QStringLiteral("/Velmaro"), "x");
-        FrmFirstEnv env{messages, shell, clock, [] { return ResidentPresence::Running; },
-                        programDir.path() + QLatin1Char('/')};
+        xdg.Folders().programFolder = programDir.path() + QLatin1Char('/');
+        FrmFirstEnv env{messages, shell, clock, [] { return ResidentPresence::Running; }, xdg.Folders(),
+                        autostart};
         window = std::make_unique<TFrmFirst>(std::move(env));
         window->SetPages(new TFrmWhen(messages, window.get()),
                          new TFrmWhatType(messages, chooser, prompt, window.get()));

@@ -18,11 +18,16 @@ struct EditorFixture {
     FakeMessages messages;
     FakeShell shell;
     FakeClock clock;
+    FakeAutostart autostart;
     bool residentRunning = false;
     bool presenceUnknown = false;
     int presenceChecks = 0;
 
-    EditorFixture() { QApplication::setQuitOnLastWindowClosed(false); }
+    EditorFixture()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        xdg.Folders().programFolder = ProgramFolder();
+    }
 
     QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
     QString ResidentPath() const { return ProgramFolder() + QStringLiteral("Velmaro"); }
@@ -46,7 +51,7 @@ struct EditorFixture {
                             return residentRunning ? ResidentPresence::Running
                                                    : ResidentPresence::NotRunning;
                         },
-                        ProgramFolder()};
+                        xdg.Folders(), autostart};
         auto window = std::make_unique<TFrmFirst>(std::move(env));
         window->show();
         return window;

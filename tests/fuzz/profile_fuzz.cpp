@@ -2,6 +2,7 @@
 // key writes. A write that is accepted must read back, must leave the text of every other
 // key as it was, must add no key but its own, and must give the same bytes when repeated;
 // a batch must give the bytes of the single writes.
+#include "codepage.h"
 #include "encoding.h"
 #include "profile.h"
 
@@ -51,7 +52,7 @@ struct Names {
 Names NamesIn(const QByteArray& file)
 {
     const QByteArray body = file.startsWith("\xEF\xBB\xBF") ? file.sliced(3) : file;
-    QString text = IsUtf8(body) ? DecodeUtf8(body) : DecodeCp1252(body);
+    QString text = IsUtf8(body) ? DecodeUtf8(body) : DesktopCodePage().Decode(body);
     Names names;
     for (const QString& line : text.replace(QLatin1Char('\r'), QLatin1Char('\n')).split(QLatin1Char('\n'))) {
         if (const qsizetype open = line.indexOf(QLatin1Char('[')); open >= 0)

@@ -49,7 +49,7 @@ protected:
     }
     void Perform(const QByteArray& ini)
     {
-        actions.PerformActions(ProfileSnapshot::FromBytes(ini), QStringLiteral("09:05 AM"),
+        actions.PerformActions(ReadReminderActions(ProfileSnapshot::FromBytes(ini)), QStringLiteral("09:05 AM"),
                                QStringLiteral("0905"), QStringLiteral("MONDAY"));
         for (const QString& call : shell.calls)
             log << call;
@@ -86,6 +86,7 @@ TEST_F(ActionsTest, EveryActionInTheFixedOrder)
     EXPECT_EQ(log, (QStringList{"say:The current time is 09:05 AM", "say:Today is MONDAY",
                                 "display:Take the medicine", "say:Take the medicine",
                                 "open:" + audio, "open:" + document}));
+    EXPECT_EQ(shell.shows, (QList<ShellShow>{ShellShow::Maximized, ShellShow::Maximized}));
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 

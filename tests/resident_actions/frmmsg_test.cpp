@@ -6,6 +6,7 @@
 #include "fakes.h"
 #include "folder.h"
 #include "look.h"
+#include "presence.h"
 #include "tempenv.h"
 
 #include <QApplication>
@@ -56,13 +57,18 @@ class SchedulerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InitReminderFolder());
-        SetGeometryFile(ResidentGeometryFile());
+        ASSERT_TRUE(InitReminderFolder(xdg.Folders()));
+        UseResidentGeometry(xdg.Folders());
         Timer1.setInterval(60000);
-        scheduler = std::make_unique<ResidentScheduler>(Timer1, clock, messages, speech, shell);
+        scheduler = MakeScheduler();
         Timer1.start();
     }
     void TearDown() override { scheduler.reset(); }
+    std::unique_ptr<ResidentScheduler> MakeScheduler()
+    {
+        return std::make_unique<ResidentScheduler>(Timer1, clock, messages, speech, shell,
+                                                   UnwrittenTable::DefaultStateFile(xdg.Folders()));
+    }
 
     void Put(const QString& name, const QByteArray& ini) { WriteAll(xdg.Folder() + "/" + name + ".ini", ini); }
     void TickAt(int h, int mi)
@@ -166,8 +172,20 @@ TEST_F(SchedulerTest, SavedSizeIsRestoredByTheNextScheduler)
 {
     ASSERT_TRUE(WriteFormSize(QStringLiteral("FrmMsg"), 640, 0));
     scheduler.reset();
-    scheduler = std::make_unique<ResidentScheduler>(Timer1, clock, messages, speech, shell);
+    scheduler = MakeScheduler();
     EXPECT_EQ(scheduler->FrmMsg()->size(), QSize(640, 240));
+}
+
+// A stored size too small for the text box and the button, or one no window can take,
+// still leaves both whole.
+TEST_F(SchedulerTest, StoredSizeNeverCutsTheMessageWindow)
+{
+    ASSERT_TRUE(WriteFormSize(QStringLiteral("FrmMsg"), -20, 50));
+    scheduler.reset();
+    scheduler = MakeScheduler();
+    TFrmMsg* frm = scheduler->FrmMsg();
+    EXPECT_TRUE(frm->rect().contains(frm->Memo1()->geometry())) << frm->width() << "x" << frm->height();
+    EXPECT_TRUE(frm->rect().contains(frm->CmdExit()->geometry())) << frm->width() << "x" << frm->height();
 }
 
 TEST_F(SchedulerTest, TickDuringSpeechRunsOnceRightAfter)
@@ -248,8 +266,8 @@ class ProgramTicksTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form = std::make_unique<TForm1>(clock, messages, shell, speech, programDir.path() + QLatin1Char('/'),
-                                        QStringLiteral("Nelvora-ticks-test-%1").arg(getpid()));
+        xdg.Folders().programFolder = programDir.path() + QLatin1Char('/');
+        form = std::make_unique<TForm1>(Form1Env{clock, messages, shell, speech, xdg.Folders(), autostart, *presence});
         QObject::connect(form->Timer1(), &QTimer::timeout, [this] { clock.Set(clock.Now().addSecs(60)); });
         form->Timer1()->setInterval(15);
     }
@@ -293,6 +311,8 @@ protected:
     FakeMessages messages;
     FakeShell shell;
     FakeSpeech speech;
+    FakeAutostart autostart;
+    std::unique_ptr<IPresence> presence = MakeDesktopPresence(QStringLiteral("Nelvora-ticks-test-%1").arg(getpid()));
     std::unique_ptr<TForm1> form;
     QStringList closedAt;
 };

@@ -1,7 +1,7 @@
 // The voice's thread and bounds, first against a scripted engine (so each engine
 // behaviour can be staged), then against the real one when it is installed, pointed at a
 // private, silent setup.
-#include "speech_qt.h"
+#include "linux/speech_qt.h"
 
 #include "tempenv.h"
 

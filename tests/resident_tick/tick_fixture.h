@@ -22,11 +22,10 @@ struct Fired {
 
 class RecordingActions : public IReminderActions {
 public:
-    void PerformActions(const ProfileSnapshot& file, const QString& clockText,
+    void PerformActions(const TReminderActions& reminder, const QString& clockText,
                         const QString& nowTime, const QString& todayName) override
     {
-        fired.append({file.ReadString(QStringLiteral("Reminder"), QStringLiteral("Msg"), {}),
-                      clockText, nowTime, todayName});
+        fired.append({reminder.Msg, clockText, nowTime, todayName});
         if (onPerform)
             onPerform(fired.back());
     }
@@ -75,7 +74,7 @@ class TickTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InitReminderFolder());
+        ASSERT_TRUE(InitReminderFolder(xdg.Folders()));
         Timer1.setInterval(60000);
         Timer1.start();
         Restart();
@@ -84,7 +83,8 @@ protected:
     void Restart()
     {
         ticker.reset();
-        ticker.emplace(clock, messages, actions, [this] { return Timer1.isActive(); });
+        ticker.emplace(clock, messages, actions, [this] { return Timer1.isActive(); },
+                       UnwrittenTable::DefaultStateFile(xdg.Folders()));
     }
 
     QString Path(const QString& name) const { return xdg.Folder() + QLatin1Char('/') + name + QStringLiteral(".ini"); }

@@ -1,8 +1,9 @@
 // The start-at-log-in entry: its text must survive any folder name, and the disable
 // flow's three outcomes must be told apart.
 
-#include "autostart.h"
 #include "folder.h"
+#include "folders.h"
+#include "linux/xdg_autostart.h"
 #include "tempenv.h"
 
 #include <QDir>
@@ -16,6 +17,9 @@
 #include <utility>
 
 namespace {
+
+// The desktop's own, over the XDG folders each test points at a temporary folder.
+XdgAutostart autostart;
 
 QString KeyValue(const QByteArray& entry, const QByteArray& key)
 {
@@ -139,36 +143,36 @@ TEST(AutostartEntry, WriteStateAndRemove)
 {
     TempXdg xdg;
     const QString entry = xdg.ConfigHome() + QStringLiteral("/autostart/Nelvora.desktop");
-    EXPECT_EQ(AutostartEntryPath(), entry);
+    EXPECT_EQ(autostart.EntryPath(), entry);
     // Reading the state may create the folder, as opening the key would.
-    EXPECT_EQ(ReadAutostartState(), AutostartState::Absent);
+    EXPECT_EQ(autostart.State(), AutostartState::Absent);
 
     const auto written = [](const QByteArray& tryExec, const QByteArray& exec) {
         return "[Desktop Entry]\nType=Application\nName=Nelvora\n"
                "Comment=Nelvora and Reminder: fires your reminders\nTryExec=" + tryExec +
                "\nExec=" + exec + "\nIcon=nelvora\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
     };
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/opt/nel vora/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/opt/nel vora/Velmaro")));
     EXPECT_EQ(ReadAll(entry), written("/opt/nel vora/Velmaro", "\"/opt/nel vora/Velmaro\""));
-    EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
+    EXPECT_EQ(autostart.State(), AutostartState::Present);
 
     // Writing again replaces the entry rather than adding to it.
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     EXPECT_EQ(ReadAll(entry), written("/usr/bin/Velmaro", "\"/usr/bin/Velmaro\""));
 
-    EXPECT_TRUE(RemoveAutostartEntry());
+    EXPECT_TRUE(autostart.Remove());
     EXPECT_FALSE(QFile::exists(entry));
-    EXPECT_EQ(ReadAutostartState(), AutostartState::Absent);
+    EXPECT_EQ(autostart.State(), AutostartState::Absent);
     // Nothing there to remove is not a failure.
-    EXPECT_TRUE(RemoveAutostartEntry());
+    EXPECT_TRUE(autostart.Remove());
 }
 
 TEST(AutostartEntry, LineBreakInPathIsRefused)
 {
     TempXdg xdg;
-    EXPECT_FALSE(SetRunAtStartup(QStringLiteral("/tmp/x\nExec=/bin/evil")));
-    EXPECT_FALSE(SetRunAtStartup(QStringLiteral("/tmp/x\rExec=/bin/evil")));
-    EXPECT_FALSE(QFile::exists(AutostartEntryPath()));
+    EXPECT_FALSE(autostart.SetRunAtStartup(QStringLiteral("/tmp/x\nExec=/bin/evil")));
+    EXPECT_FALSE(autostart.SetRunAtStartup(QStringLiteral("/tmp/x\rExec=/bin/evil")));
+    EXPECT_FALSE(QFile::exists(autostart.EntryPath()));
 }
 
 TEST(AutostartEntry, FolderThatCannotExistIsUnavailable)
@@ -177,18 +181,18 @@ TEST(AutostartEntry, FolderThatCannotExistIsUnavailable)
     ASSERT_TRUE(QDir().mkpath(xdg.ConfigHome()));
     // A plain file where the folder should be: the folder can neither exist nor be made.
     WriteAll(xdg.ConfigHome() + QStringLiteral("/autostart"), "not a folder");
-    EXPECT_EQ(ReadAutostartState(), AutostartState::FolderUnavailable);
-    EXPECT_FALSE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    EXPECT_EQ(autostart.State(), AutostartState::Unavailable);
+    EXPECT_FALSE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
 }
 
 TEST(AutostartEntry, EntryThatCannotBeDeletedReportsFailure)
 {
     TempXdg xdg;
     // A non-empty folder by the entry's name survives the removal.
-    ASSERT_TRUE(QDir().mkpath(AutostartEntryPath() + QStringLiteral("/inside")));
-    EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
-    EXPECT_FALSE(RemoveAutostartEntry());
-    EXPECT_EQ(ReadAutostartState(), AutostartState::Present);
+    ASSERT_TRUE(QDir().mkpath(autostart.EntryPath() + QStringLiteral("/inside")));
+    EXPECT_EQ(autostart.State(), AutostartState::Present);
+    EXPECT_FALSE(autostart.Remove());
+    EXPECT_EQ(autostart.State(), AutostartState::Present);
 }
 
 namespace {
@@ -238,8 +242,8 @@ TEST(PrivateFolders, FreshStartUnderUmask000MakesEverythingOwnerOnly)
     FreshHome fresh;
     const QString home = fresh.Home();
     ASSERT_EQ(::chmod(QFile::encodeName(home).constData(), 0755), 0);
-    ASSERT_TRUE(InitReminderFolder());
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(InitReminderFolder(*MakeDesktopFolders()));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     for (const char* folder : {"/.local", "/.local/share", "/.local/share/Velmaro", "/.config",
                                "/.config/autostart"})
         EXPECT_EQ(ModeOf(home + QLatin1String(folder)), 0700u) << folder;
@@ -251,14 +255,14 @@ TEST(PrivateFolders, FreshStartUnderUmask000MakesEverythingOwnerOnly)
     // An entry left writable by others (an older version, a hand edit) is closed when
     // it is written again.
     ASSERT_EQ(::chmod(QFile::encodeName(entry).constData(), 0666), 0);
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     EXPECT_EQ(ModeOf(entry), 0644u);
 }
 
 TEST(PrivateFolders, DisableFlowLookMakesTheAutostartFolderPrivate)
 {
     FreshHome fresh;
-    EXPECT_EQ(ReadAutostartState(), AutostartState::Absent);
+    EXPECT_EQ(autostart.State(), AutostartState::Absent);
     EXPECT_EQ(ModeOf(fresh.Home() + QStringLiteral("/.config")), 0700u);
     EXPECT_EQ(ModeOf(fresh.Home() + QStringLiteral("/.config/autostart")), 0700u);
 }

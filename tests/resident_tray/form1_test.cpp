@@ -1,13 +1,14 @@
 // The hidden main window with fakes: start-up, the two menus, the editor start and
 // every road through the disable flow.
 
-#include "autostart.h"
 #include "fakes.h"
 #include "folder.h"
+#include "folders.h"
 #include "form1.h"
+#include "linux/presence_socket.h"
+#include "linux/xdg_autostart.h"
 #include "messages.h"
 #include "modal.h"
-#include "presence.h"
 #include "scheduler.h"
 #include "tempenv.h"
 
@@ -26,6 +27,7 @@
 
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -66,7 +68,10 @@ protected:
 
     std::unique_ptr<TForm1> Make(IMessages& m)
     {
-        return std::make_unique<TForm1>(clock, m, shell, speech, ProgramFolder(), presenceName);
+        xdg.Folders().programFolder = ProgramFolder();
+        presences.push_back(MakeDesktopPresence(presenceName));
+        return std::make_unique<TForm1>(
+            Form1Env{clock, m, shell, speech, xdg.Folders(), autostart, *presences.back()});
     }
     std::unique_ptr<TForm1> Make() { return Make(messages); }
     QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
@@ -93,6 +98,10 @@ protected:
     FakeMessages messages;
     FakeShell shell;
     FakeSpeech speech;
+    // The real entry, in the temporary config folder.
+    XdgAutostart autostart;
+    // The real mark under a name of the test's own; one per window, as per program.
+    std::vector<std::unique_ptr<IPresence>> presences;
 };
 
 } // namespace
@@ -122,8 +131,9 @@ TEST_F(Form1Test, StartUpState)
 
 TEST_F(Form1Test, ProgramFolderDefaultsToTheExecutablesFolder)
 {
-    TForm1 form(clock, messages, shell, speech, QString(), presenceName);
-    EXPECT_EQ(form.ProgramFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    const std::unique_ptr<ISpecialFolders> desktop = MakeDesktopFolders();
+    EXPECT_EQ(desktop->ProgramFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    EXPECT_EQ(Make()->ProgramFolder(), ProgramFolder());
 }
 
 TEST_F(Form1Test, SecondCopyRunsWithoutTheMarker)
@@ -202,6 +212,7 @@ TEST_F(Form1Test, BothEditorItemsStartTheEditorEachTime)
     form->findChild<QAction*>(QStringLiteral("CreateorEditReminders1"))->trigger();
     const QString start = QStringLiteral("start:") + ProgramFolder() + QStringLiteral("orsivel");
     EXPECT_EQ(shell.calls, (QStringList{start, start, start}));
+    EXPECT_EQ(shell.shows, QList<ShellShow>(3, ShellShow::Normal));
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
@@ -222,27 +233,27 @@ TEST_F(Form1Test, MissingEditorIsToldAtEachUse)
 
 TEST_F(Form1Test, DisableYesThenNoLeavesEverythingAsItWas)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
-    const QByteArray before = ReadAll(AutostartEntryPath());
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    const QByteArray before = ReadAll(autostart.EntryPath());
     auto form = Make();
     QSignalSpy closed(form.get(), &TForm1::Closed);
     messages.answers = {true, false};
     form->findChild<QAction*>(QStringLiteral("DisableNelvora1"))->trigger();
     EXPECT_EQ(messages.shown, (QList<ShownMessage>{Q(kQuestion1), Q(kQuestion2)}));
-    EXPECT_EQ(ReadAll(AutostartEntryPath()), before);
+    EXPECT_EQ(ReadAll(autostart.EntryPath()), before);
     EXPECT_TRUE(form->Timer1()->isActive());
     EXPECT_EQ(closed.count(), 0);
 }
 
 TEST_F(Form1Test, DisableNoThenNoRemovesTheEntryAndKeepsRunning)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     auto form = Make();
     QSignalSpy closed(form.get(), &TForm1::Closed);
     bool goneAtSecondQuestion = false;
     messages.onShow = [&](const ShownMessage& m) {
         if (m.text == kQuestion2)
-            goneAtSecondQuestion = !QFile::exists(AutostartEntryPath());
+            goneAtSecondQuestion = !QFile::exists(autostart.EntryPath());
     };
     messages.answers = {false, false};
     form->DisableNelvora1Click();
@@ -271,7 +282,7 @@ TEST_F(Form1Test, DisableNoWhenTheFolderIsUnavailableGoesOnInSilence)
 
 TEST_F(Form1Test, DisableNoWhenTheEntryCannotBeRemovedSaysSo)
 {
-    ASSERT_TRUE(QDir().mkpath(AutostartEntryPath() + QStringLiteral("/stuck")));
+    ASSERT_TRUE(QDir().mkpath(autostart.EntryPath() + QStringLiteral("/stuck")));
     auto form = Make();
     messages.answers = {false, false};
     form->DisableNelvora1Click();
@@ -281,7 +292,7 @@ TEST_F(Form1Test, DisableNoWhenTheEntryCannotBeRemovedSaysSo)
 
 TEST_F(Form1Test, DisableYesToTheSecondQuestionRemovesTheIconAndEnds)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     auto form = Make();
     QSignalSpy closed(form.get(), &TForm1::Closed);
     form->TrayIcon()->show(); // as if a notification area were there
@@ -294,7 +305,7 @@ TEST_F(Form1Test, DisableYesToTheSecondQuestionRemovesTheIconAndEnds)
     EXPECT_TRUE(iconGoneBeforeClose);
     EXPECT_FALSE(form->Timer1()->isActive());
     EXPECT_FALSE(form->WaitingForTray());
-    EXPECT_TRUE(QFile::exists(AutostartEntryPath()));
+    EXPECT_TRUE(QFile::exists(autostart.EntryPath()));
     // After the end the menus do nothing.
     form->TrayIconMessage(QSystemTrayIcon::Context);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -302,12 +313,12 @@ TEST_F(Form1Test, DisableYesToTheSecondQuestionRemovesTheIconAndEnds)
 
 TEST_F(Form1Test, CloseInsideTheFirstQuestionIsNoAnswer)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     auto form = Make();
     messages.onShow = [&](const ShownMessage&) { form->close(); };
     form->DisableNelvora1Click();
     EXPECT_EQ(messages.shown, QList<ShownMessage>{Q(kQuestion1)});
-    EXPECT_TRUE(QFile::exists(AutostartEntryPath()));
+    EXPECT_TRUE(QFile::exists(autostart.EntryPath()));
 }
 
 TEST_F(Form1Test, CloseStopsTheTimerAndIsNeverRefused)
@@ -377,7 +388,7 @@ TEST_F(Form1Test, WriteErrorOfAClosingProgramIsToldAtTheNextStart)
 
 TEST_F(Form1Test, RealBoxesHaveTheirCaptionsAndButtons)
 {
-    ASSERT_TRUE(SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("/usr/bin/Velmaro")));
     QtMessages real;
     auto form = Make(real);
     QStringList seen;
@@ -411,7 +422,7 @@ TEST_F(Form1Test, RealBoxesHaveTheirCaptionsAndButtons)
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Warning|") + warning + QStringLiteral("|No,Yes|") + kQuestion1.left(20),
                                  QStringLiteral("Information|") + info + QStringLiteral("|OK|") + kRemoved.left(20),
                                  QStringLiteral("Warning|") + warning + QStringLiteral("|No,Yes|") + kQuestion2.left(20)}));
-    EXPECT_FALSE(QFile::exists(AutostartEntryPath()));
+    EXPECT_FALSE(QFile::exists(autostart.EntryPath()));
     EXPECT_TRUE(form->Timer1()->isActive());
 }
 

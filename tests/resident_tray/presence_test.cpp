@@ -1,7 +1,7 @@
 // The marker the editor looks for: seen while a copy of this user listens, gone the
 // moment it ends, never taken from a live copy, and never faked by another account.
 
-#include "presence.h"
+#include "linux/presence_socket.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

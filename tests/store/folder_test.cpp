@@ -1,7 +1,7 @@
 // The reminder folder, the editor's list and the geometry store.
 #include "storetest.h"
 
-#include "encoding.h"
+#include "filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,19 +14,19 @@ TEST(ReminderFolderInit, CreatesAPrivateFolderWithItsParents)
 {
     TempXdg env;
     const QString data = env.Root() + "/deep/er/data";
-    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
-    ASSERT_TRUE(InitReminderFolder());
+    env.Folders().roamingData = data;
+    ASSERT_TRUE(InitReminderFolder(env.Folders()));
     EXPECT_EQ(ReminderFolder(), data + "/Velmaro");
     struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(ReminderFolder()).constData(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700);
-    EXPECT_TRUE(InitReminderFolder()); // already there
+    EXPECT_TRUE(InitReminderFolder(env.Folders())); // already there
 
     // A file in the way: the path is kept and nothing can be written there.
     QDir().mkpath(env.Root() + "/blocked");
     WriteAll(env.Root() + "/blocked/Velmaro", "not a folder");
-    qputenv("XDG_DATA_HOME", (env.Root() + "/blocked").toLocal8Bit());
-    EXPECT_FALSE(InitReminderFolder());
+    env.Folders().roamingData = env.Root() + "/blocked";
+    EXPECT_FALSE(InitReminderFolder(env.Folders()));
     EXPECT_EQ(ReminderFolder(), env.Root() + "/blocked/Velmaro");
     EXPECT_TRUE(ListReminders().isEmpty());
     const QString path = ReminderFileName("A");
@@ -43,7 +43,7 @@ TEST_F(StoreTest, ListRemindersFiltersTheFolder)
     QDir().mkdir(File("x.ini"));
     QDir().mkdir(File("sub"));
     QFile::setPermissions(File("Old.INI"), QFile::ReadOwner);
-    QStringList entries = ReminderFolderEntries(env.Folder()), names;
+    QStringList entries = ReminderFolderEntries(env.Folder()).value_or(QStringList{"<unread>"}), names;
     for (const ListedReminder& r : ListReminders())
         names << r.name + " " + r.path.mid(env.Folder().size());
     entries.sort();
@@ -56,18 +56,18 @@ TEST_F(StoreTest, ListRemindersFiltersTheFolder)
 
 TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
 {
-    const QString editor = EditorGeometryFile(), resident = ResidentGeometryFile();
+    const QString editor = EditorGeometryFile(), resident = env.ConfigHome() + "/Velmaro6.ini";
     EXPECT_EQ(editor, env.Folder() + "/Velmaro6.ini");
-    EXPECT_EQ(resident, env.ConfigHome() + "/Velmaro6.ini");
     SetGeometryFile(editor);
     EXPECT_EQ(ReadFormWidth("FrmWhen"), 0);
     EXPECT_TRUE(WriteFormSize("FrmWhen", 558, 651) && WriteFormSize("FrmFirst", 600, 500) &&
                 WriteFormSize("FrmWhen", 700, 800));
     EXPECT_EQ(ReadAll(editor), "[FrmWhen]\nW=700\nH=800\n[FrmFirst]\nW=600\nH=500\n");
 
-    SetGeometryFile(resident);
+    UseResidentGeometry(env.Folders());
     EXPECT_EQ(ReadFormHeight("FrmWhen"), 0);
     EXPECT_TRUE(WriteFormSize("FrmMsg", 477, 240));
+    EXPECT_EQ(ReadAll(resident), "[FrmMsg]\nW=477\nH=240\n");
     EXPECT_EQ(ReadFormWidth("FrmMsg") * 1000 + ReadFormHeight("frmmsg"), 477240);
     SetGeometryFile(editor);
     EXPECT_EQ(ReadFormWidth("FrmWhen") * 1000 + ReadFormHeight("FrmFirst"), 700500);
@@ -80,6 +80,33 @@ TEST_F(StoreTest, GeometryIsKeptPerProgramFile)
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
     SetGeometryFile(File("missing/Velmaro6.ini"));
     EXPECT_FALSE(WriteFormSize("FrmWhen", 1, 2));
+}
+
+// One rule for every window: a stored W or H that is not 0 replaces the design's.
+TEST_F(StoreTest, RestoredSizeTakesWhatIsStoredButZero)
+{
+    SetGeometryFile(EditorGeometryFile());
+    WriteAll(EditorGeometryFile(), "[FrmWhen]\nW=640\nH=0\n[FrmFirst]\nW=-20\nH=wide\n");
+    EXPECT_EQ(RestoredFormSize("FrmWhen", {558, 651}), QSize(640, 651));
+    EXPECT_EQ(RestoredFormSize("FrmFirst", {498, 451}), QSize(-20, 451));
+    EXPECT_EQ(RestoredFormSize("FrmWhatType", {414, 466}), QSize(414, 466));
+}
+
+// Where the scheduler cannot write the folder its sizes were kept in (the Windows folder),
+// they go to the write folder, and are read from there once they are there.
+TEST_F(StoreTest, ResidentGeometryIsReadFromTheWrittenFileOnceThere)
+{
+    const QString old = env.Root() + "/old";
+    QDir().mkpath(old);
+    WriteAll(old + "/Velmaro6.ini", "[FrmMsg]\nW=500\nH=300\n");
+    env.Folders().geometryReadFolder = old;
+    UseResidentGeometry(env.Folders());
+    EXPECT_EQ(ReadFormWidth("FrmMsg"), 500);
+    EXPECT_TRUE(WriteFormSize("FrmMsg", 600, 320));
+    EXPECT_EQ(ReadAll(old + "/Velmaro6.ini"), "[FrmMsg]\nW=500\nH=300\n");
+    EXPECT_EQ(ReadAll(env.ConfigHome() + "/Velmaro6.ini"), "[FrmMsg]\nW=600\nH=320\n");
+    UseResidentGeometry(env.Folders());
+    EXPECT_EQ(ReadFormWidth("FrmMsg"), 600);
 }
 
 // Files named in the Windows code page, as an archive made on Windows unpacks them, one
@@ -128,7 +155,7 @@ TEST_F(StoreTest, DeleteRemovesFilesAndLinksOnly)
     EXPECT_TRUE(DeleteReminderFile(File("dangling.ini")));
     EXPECT_FALSE(DeleteReminderFile(File("d.ini")));
     EXPECT_FALSE(DeleteReminderFile(File("to-folder.ini")));
-    QStringList left = ReminderFolderEntries(env.Folder());
+    QStringList left = ReminderFolderEntries(env.Folder()).value_or(QStringList{"<unread>"});
     left.sort();
     EXPECT_EQ(left, QStringList({"d.ini", "to-folder.ini"}));
 }

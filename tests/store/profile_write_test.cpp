@@ -138,3 +138,29 @@ TEST(ProfileWrite, MarksAndCodePagesKeepEveryKeysText)
     // Half a surrogate pair has no bytes in either encoding.
     EXPECT_FALSE(ApplyProfileWrites(cp1252, {{"A", "y", QString(QChar(0xD800)) + "x"}}).has_value());
 }
+
+// A multi-byte code page (a Windows system's ANSI one) may not give every byte sequence
+// back from its text: such a file is never rewritten, as that would change lines the
+// write does not touch. Here a trail byte alone stands for a character it cannot encode.
+TEST(ProfileWrite, FileWhoseCodePageTextLosesBytesIsRefused)
+{
+    class LossyCodePage : public ICodePage {
+    public:
+        QString Decode(QByteArrayView bytes) const override
+        {
+            QString text;
+            for (const char c : bytes)
+                text += static_cast<unsigned char>(c) < 0x80 ? QChar(c) : QChar(0xFFFD);
+            return text;
+        }
+        std::optional<QByteArray> Encode(QStringView text) const override
+        {
+            return text.toString().replace(QChar(0xFFFD), QLatin1Char('?')).toLatin1();
+        }
+    } lossy;
+    const QByteArray file = "[A]\r\nx=\x81\r\ny=1\r\n";
+    EXPECT_FALSE(ApplyProfileWrites(file, {{"A", "y", "2"}}, lossy).has_value());
+    EXPECT_EQ(ApplyProfileWrites("[A]\r\ny=1\r\n", {{"A", "y", "2"}}, lossy).value_or("<refused>"),
+              "[A]\r\ny=2\r\n");
+    EXPECT_EQ(Apply(file, {{"A", "y", "2"}}), "[A]\r\nx=\x81\r\ny=2\r\n") << "Windows-1252 keeps every byte";
+}

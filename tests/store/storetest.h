@@ -15,7 +15,7 @@ inline void PrintTo(const QByteArray& b, std::ostream* os) { *os << b.left(400).
 
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(InitReminderFolder()); }
+    void SetUp() override { ASSERT_TRUE(InitReminderFolder(env.Folders())); }
     QString File(const QString& name) const { return env.Folder() + '/' + name; }
     TempXdg env;
 };

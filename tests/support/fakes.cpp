@@ -33,22 +33,43 @@ bool FakeShell::FileExists(const QString& path) const
     return !path.isEmpty() && info.exists() && !info.isDir();
 }
 
-bool FakeShell::OpenPath(const QString& path)
+ShellResult FakeShell::OpenPath(const QString& path, ShellShow show)
 {
+    if (!FileExists(path))
+        return ShellResult::FileNotFound;
     calls << QStringLiteral("open:") + path;
-    return openResult;
+    shows << show;
+    return openResult ? ShellResult::Done : ShellResult::Failed;
 }
 
-bool FakeShell::OpenUrl(const QUrl& url)
+ShellResult FakeShell::OpenUrl(const QUrl& url, ShellShow show)
 {
+    if (url.isLocalFile() && !FileExists(url.toLocalFile()))
+        return ShellResult::FileNotFound;
     calls << QStringLiteral("url:") + url.toString();
-    return openResult;
+    shows << show;
+    return openResult ? ShellResult::Done : ShellResult::Failed;
 }
 
-bool FakeShell::StartDetached(const QString& program, const QStringList& arguments)
+ShellResult FakeShell::StartDetached(const QString& program, ShellShow show, const QStringList& arguments)
 {
     calls << QStringLiteral("start:") + program + (arguments.isEmpty() ? QString() : QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
-    return startResult;
+    shows << show;
+    return startResult ? ShellResult::Done : ShellResult::Failed;
+}
+
+bool FakeAutostart::SetRunAtStartup(const QString& residentPath)
+{
+    registered << residentPath;
+    state = AutostartState::Present;
+    return true;
+}
+
+bool FakeAutostart::Remove()
+{
+    if (removable && state == AutostartState::Present)
+        state = AutostartState::Absent;
+    return state != AutostartState::Present;
 }
 
 bool FakeSpeech::Speak(const QString& text)

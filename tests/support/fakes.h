@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the platform interfaces that record what the code asked of them.
 
+#include "autostart.h"
 #include "clock.h"
 #include "messages.h"
 #include "shell.h"
@@ -51,18 +52,32 @@ private:
     void Record(const QString& kind, const QString& text);
 };
 
+// Opens and starts nothing; a file or local page that is not there is "file not found"
+// before anything would open, as on the desktop.
 class FakeShell : public IShell {
 public:
     bool FileExists(const QString& path) const override;
-    bool OpenPath(const QString& path) override;
-    bool OpenUrl(const QUrl& url) override;
-    bool StartDetached(const QString& program, const QStringList& arguments = {}) override;
+    ShellResult OpenPath(const QString& path, ShellShow show) override;
+    ShellResult OpenUrl(const QUrl& url, ShellShow show) override;
+    ShellResult StartDetached(const QString& program, ShellShow show, const QStringList& arguments = {}) override;
     void Beep() override { calls << QStringLiteral("beep"); }
     void ProcessPendingEvents() override { calls << QStringLiteral("pending"); }
 
-    bool openResult = true;  // what OpenPath / OpenUrl report
-    bool startResult = true; // what StartDetached reports
+    bool openResult = true;  // whether OpenPath / OpenUrl succeed
+    bool startResult = true; // whether StartDetached succeeds
     QStringList calls;       // "open:<path>", "url:<url>", "start:<program>", "beep", "pending"
+    QList<ShellShow> shows;  // the show state of each open and start
+};
+
+class FakeAutostart : public IAutostart {
+public:
+    bool SetRunAtStartup(const QString& residentPath) override;
+    AutostartState State() override { return state; }
+    bool Remove() override;
+
+    AutostartState state = AutostartState::Absent;
+    bool removable = true;  // what Remove reports
+    QStringList registered; // every path SetRunAtStartup was given
 };
 
 class FakeSpeech : public ISpeech {

@@ -2,6 +2,7 @@
 
 #include "profile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -20,6 +21,11 @@ TempXdg::TempXdg()
     qputenv("XDG_CONFIG_HOME", ConfigHome().toLocal8Bit());
     // Not made: the programs make it, private, when they need it.
     qputenv("XDG_STATE_HOME", StateHome().toLocal8Bit());
+    folders_.roamingData = DataHome();
+    folders_.geometryReadFolder = ConfigHome();
+    folders_.geometryWriteFolder = ConfigHome();
+    folders_.stateHome = StateHome();
+    folders_.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
 }
 
 TempXdg::~TempXdg()

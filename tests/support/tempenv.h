@@ -1,10 +1,28 @@
 #pragma once
-// Points XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_STATE_HOME at a fresh temporary folder for
-// one test and restores them afterwards.
+// The special folders of one test, in a fresh temporary folder: handed to the code as
+// Folders(), and, for the desktop's own parts that read them and for child processes, in
+// XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_STATE_HOME, restored afterwards.
+
+#include "folders.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+
+// Special folders that a test sets as it likes.
+struct TestFolders : ISpecialFolders {
+    QString roamingData;
+    QString geometryReadFolder;
+    QString geometryWriteFolder;
+    QString stateHome;
+    QString programFolder;
+
+    QString RoamingData() const override { return roamingData; }
+    QString ResidentGeometryReadFolder() const override { return geometryReadFolder; }
+    QString ResidentGeometryWriteFolder() const override { return geometryWriteFolder; }
+    QString StateHome() const override { return stateHome; }
+    QString ProgramFolder() const override { return programFolder; }
+};
 
 class TempXdg {
 public:
@@ -12,6 +30,10 @@ public:
     ~TempXdg();
     TempXdg(const TempXdg&) = delete;
     TempXdg& operator=(const TempXdg&) = delete;
+
+    // DataHome(), ConfigHome() for the geometry, StateHome(), and the test program's own
+    // folder.
+    TestFolders& Folders() { return folders_; }
 
     QString Root() const { return dir_.path(); }
     QString DataHome() const { return dir_.path() + QStringLiteral("/data"); }
@@ -22,6 +44,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    TestFolders folders_;
     QByteArray oldData_, oldConfig_, oldState_;
     bool hadData_, hadConfig_, hadState_;
 };

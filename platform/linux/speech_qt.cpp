@@ -1,4 +1,4 @@
-#include "speech_qt.h"
+#include "linux/speech_qt.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -198,3 +198,5 @@ bool QtSpeech::Speak(const QString& text)
     }
     return ok;
 }
+
+std::unique_ptr<ISpeech> MakeDesktopSpeech() { return std::make_unique<QtSpeech>(); }

@@ -1,6 +1,6 @@
 #pragma once
-// The real voice: QTextToSpeech (speech-dispatcher on Linux), driven from a thread of its
-// own so that neither creating the engine nor a stuck engine can block the caller.
+// The Linux voice: QTextToSpeech (speech-dispatcher), driven from a thread of its own so that
+// neither creating the engine nor a stuck engine can block the caller.
 
 #include "speech.h"
 

@@ -1,6 +1,7 @@
-#include "autostart.h"
+#include "linux/xdg_autostart.h"
 
-#include "folders.h"
+#include "files.h"
+#include "linux/xdg_folders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,9 +9,9 @@
 
 #include <sys/stat.h>
 
-QString AutostartFolder() { return ConfigHome() + QStringLiteral("/autostart"); }
+QString XdgAutostart::Folder() const { return XdgConfigHome() + QStringLiteral("/autostart"); }
 
-QString AutostartEntryPath() { return AutostartFolder() + QStringLiteral("/Nelvora.desktop"); }
+QString XdgAutostart::EntryPath() const { return Folder() + QStringLiteral("/Nelvora.desktop"); }
 
 namespace {
 
@@ -50,14 +51,14 @@ QByteArray AutostartEntryText(const QString& residentPath)
     return text.toUtf8();
 }
 
-bool SetRunAtStartup(const QString& residentPath)
+bool XdgAutostart::SetRunAtStartup(const QString& residentPath)
 {
     // A path with a line break would forge further keys of the entry.
     if (residentPath.contains(QLatin1Char('\n')) || residentPath.contains(QLatin1Char('\r')))
         return false;
-    if (!MakePrivateFolders(AutostartFolder()))
+    if (!MakePrivateFolders(Folder()))
         return false;
-    QSaveFile file(AutostartEntryPath());
+    QSaveFile file(EntryPath());
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // Whoever may write the entry chooses what runs at the next log-in: owner only,
@@ -68,17 +69,18 @@ bool SetRunAtStartup(const QString& residentPath)
     return file.commit();
 }
 
-AutostartState ReadAutostartState()
+AutostartState XdgAutostart::State()
 {
-    const QFileInfo folder(AutostartFolder());
-    if (!folder.isDir() && !MakePrivateFolders(AutostartFolder()))
-        return AutostartState::FolderUnavailable;
-    return QFileInfo::exists(AutostartEntryPath()) ? AutostartState::Present
-                                                   : AutostartState::Absent;
+    const QFileInfo folder(Folder());
+    if (!folder.isDir() && !MakePrivateFolders(Folder()))
+        return AutostartState::Unavailable;
+    return QFileInfo::exists(EntryPath()) ? AutostartState::Present : AutostartState::Absent;
 }
 
-bool RemoveAutostartEntry()
+bool XdgAutostart::Remove()
 {
-    QFile::remove(AutostartEntryPath());
-    return !QFileInfo::exists(AutostartEntryPath());
+    QFile::remove(EntryPath());
+    return !QFileInfo::exists(EntryPath());
 }
+
+std::unique_ptr<IAutostart> MakeDesktopAutostart() { return std::make_unique<XdgAutostart>(); }

@@ -1,6 +1,7 @@
-#include "presence.h"
+#include "linux/presence_socket.h"
 
-#include "folders.h"
+#include "files.h"
+#include "linux/xdg_folders.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -171,7 +173,7 @@ QString PresenceHomeFolder()
     // A home shared by several machines must not have one machine's marker taken for
     // another's: a killed holder's file there would look stale to every other machine.
     const QByteArray machine = QSysInfo::machineUniqueId();
-    return StateHome() + QStringLiteral("/Velmaro/presence") +
+    return XdgStateHome() + QStringLiteral("/Velmaro/presence") +
            (machine.isEmpty() ? QString() : QLatin1Char('-') + QString::fromLatin1(machine));
 }
 
@@ -294,4 +296,35 @@ ResidentPresence LookForResident(const QString& name)
 bool IsResidentRunning(const QString& name)
 {
     return LookForResident(name) == ResidentPresence::Running;
+}
+
+namespace {
+
+class SocketPresence : public IPresence {
+public:
+    explicit SocketPresence(const QString& name) : name_(name.isEmpty() ? PresenceName() : name) {}
+
+    bool Hold() override
+    {
+        if (marker_)
+            return true;
+        auto marker = std::make_unique<PresenceMarker>();
+        if (!marker->Hold(name_))
+            return false;
+        marker_ = std::move(marker);
+        return true;
+    }
+    void Release() override { marker_.reset(); }
+    ResidentPresence LookForResident() const override { return ::LookForResident(name_); }
+
+private:
+    QString name_;
+    std::unique_ptr<PresenceMarker> marker_;
+};
+
+} // namespace
+
+std::unique_ptr<IPresence> MakeDesktopPresence(const QString& testName)
+{
+    return std::make_unique<SocketPresence>(testName);
 }
