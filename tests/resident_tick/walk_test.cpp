@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <csignal>
 #include <ctime>
+#ifndef Q_OS_WIN
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 TEST_F(TickTest, WalkStopsWhenTheTimerIsSwitchedOff)
 {
@@ -77,6 +79,9 @@ TEST_F(TickTest, UnwritableFileFiresOncePerDueDayAndTellsOncePerDay)
     EXPECT_EQ(messages.shown.size(), 2);
 }
 
+// A file size limit stands in for a full disk, and names run to the 255 bytes of a Linux
+// file system.
+#ifndef Q_OS_WIN
 TEST_F(TickTest, FullDiskAndOverlongNamesStillFireAndKeepTheAdvance)
 {
     // The longest name the folder takes leaves no room for the temporary file of a write.
@@ -123,6 +128,7 @@ TEST_F(TickTest, FullDiskAndOverlongNamesStillFireAndKeepTheAdvance)
     EXPECT_EQ(Int(QStringLiteral("Full"), "Date", "Year"), 2028);
     EXPECT_EQ(LastProc(QStringLiteral("Full")), QStringLiteral("2027 8 3 23 59"));
 }
+#endif
 
 TEST_F(TickTest, UnwritableFileKeepsItsDayAcrossRestartsUntilItCanBeWritten)
 {
@@ -209,10 +215,12 @@ TEST_F(TickTest, WhateverLiesInTheFolderNeitherCrashesNorFires)
         huge += "Key=" + QByteArray(1000, 'x') + "\n[" + QByteArray(200, ']') + "\n";
     WriteAll(Path(QStringLiteral("huge")), huge);
     ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("folder"))));
+#ifndef Q_OS_WIN
     if (::geteuid() != 0) { // root reads it anyway
         WriteAll(Path(QStringLiteral("unreadable")), DateIni(2000, 1, 1, 1, 1, false));
         QFile::setPermissions(Path(QStringLiteral("unreadable")), QFile::Permissions());
     }
+#endif
     WriteAll(xdg.Folder() + QStringLiteral("/Velmaro6.ini"), "[FrmFirst]\nW=600\nH=500\n");
     Put(QStringLiteral("Real"), DaysIni(9, 0, QStringLiteral("Mon")));
 
@@ -305,6 +313,7 @@ TEST_F(TickTest, RepeatedAutumnHourFiresOnce)
     EXPECT_EQ(LastProc(QStringLiteral("Twice")), QStringLiteral("2026 10 25 23 59"));
 }
 
+#ifndef Q_OS_WIN // names are bytes only on Linux
 TEST_F(TickTest, FileNamedInTheWindowsCodePageFires)
 {
     // Unpacked from an archive made on Windows: the name is not UTF-8. Beside it a UTF-8
@@ -327,3 +336,4 @@ TEST_F(TickTest, FileNamedInTheWindowsCodePageFires)
     EXPECT_TRUE(ReadAll(Path(QString::fromUtf8("Café"))).endsWith(QString::fromUtf8("Msg=Café\nOpen=\nMP3=\n").toUtf8() + stamp));
     ::unlink(native.constData()); // Qt cannot name it to clean up the folder
 }
+#endif
