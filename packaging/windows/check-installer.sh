@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Checks the Windows installer and uninstaller under Wine, in a temporary prefix on a
-# virtual display without network (scripts/wine-run.sh --session), from silent install
-# through upgrade to silent uninstall, and ends with "N passed, N failed".
+# Checks the Windows installer, the installed programs and the uninstaller under Wine, in a
+# temporary prefix on a virtual display without network (scripts/wine-run.sh --session):
+# silent install, the editor starting the scheduler and a reminder firing, upgrade, silent
+# uninstall. Ends with "N passed, N failed".
 # Usage: packaging/windows/check-installer.sh [INSTALLER]
 #   INSTALLER defaults to nelvora-<version>-setup.exe in $NELVORA_WINDOWS_BUILD (default
 #   build-windows/). The folder installer/files beside it (left by build-installer.sh) is
@@ -126,6 +127,56 @@ done
 check "the two programs describe themselves apart" test \
   "$(wl_probe version "$win_instdir\\orsivel.exe" | grep FileDescription)" != \
   "$(wl_probe version "$win_instdir\\Velmaro.exe" | grep FileDescription)"
+
+step "the installed programs at work"
+# A reminder of today 0:00, last fired yesterday: due at the scheduler's first tick, a
+# minute after it starts. Saying the time fails under Wine (no voice), which must say so in
+# a box; after the box the message window shows, and the file opens through the shell.
+reminders="$roaming/Velmaro"
+mkdir -p "$reminders"
+mark="$WL_DIR/opened.mark"
+printf '@echo opened>"%s"\r\n' "$(wl_windows_path "$WL_DIR")\\opened.mark" >"$WL_DIR/open-me.bat"
+read -r year month day <<<"$(date '+%Y %-m %-d')"
+read -r yyear ymonth yday <<<"$(date -d yesterday '+%Y %-m %-d')"
+printf '%s\r\n' "[LastProc]" "YR=$yyear" "MO=$ymonth" "DY=$yday" "HR=8" "MN=0" \
+  "[Date]" "Ck=1" "Year=$year" "Month=$month" "Day=$day" "Hr=0" "Min=0" "Repeat=0" \
+  "[Days]" "Ck=0" "[Monthly]" "Ck=0" "[SayTime]" "Ck=1" "[SayDay]" "Ck=0" "[PlayMP3]" "Ck=0" \
+  "[Display]" "Ck=1" "[SayMsg]" "Ck=0" "[Open]" "Ck=1" \
+  "[Reminder]" "Msg=Take the pills" "Open=$(wl_windows_path "$WL_DIR/open-me.bat")" "MP3=" \
+  >"$reminders/Pills.ini"
+wl_start "$instdir/orsivel.exe" >/dev/null
+check "the editor starts" wl_wait 30 "the editor's window" editor_up
+check "the editor starts the scheduler" wl_wait 30 "the scheduler's window" scheduler_up
+check "the editor registers the scheduler at log-in, its path quoted" equals \
+  "$(wl_reg_value "$run_key" Nelvora)" "\"$win_instdir\\Velmaro.exe\""
+wl_probe close "" "Nelvora and Reminder" >/dev/null
+check "the editor ends, the scheduler stays" wl_wait 30 "the editor to end" editor_down
+check "... the scheduler stays" scheduler_up
+box_shown() { wl_probe shown Nelvora; }
+check "the reminder fires at the first tick: no voice, a box says so" \
+  wl_wait 150 "the speech failure box" box_shown
+check "the reminder is stamped today at 23:59" grep -q "^DY=$day"$'\r'"\?$" "$reminders/Pills.ini"
+wl_probe close-shown Nelvora >/dev/null
+message_shown() { wl_probe shown "Nelvora Reminder"; }
+check "after the box the message window shows" wl_wait 30 "the message window" message_shown
+opened() { [ -f "$mark" ]; }
+check "the reminder's file is opened" wl_wait 60 "the opened file's mark" opened
+wl_probe close TForm1 Nelvora >/dev/null
+check "a WM_CLOSE to the hidden window ends the scheduler" \
+  wl_wait 30 "the scheduler to end" scheduler_down
+
+step "a window of class TForm1 titled Nelvora counts as the running scheduler"
+wl_start "$(wl_probe_exe)" pose TForm1 Nelvora >/dev/null
+check "the stand-in window is up" wl_wait 30 "the stand-in" scheduler_up
+wl_start "$instdir/orsivel.exe" >/dev/null
+check "the editor starts beside it" wl_wait 30 "the editor's window" editor_up
+wl_probe close "" "Nelvora and Reminder" >/dev/null
+check "the editor ends" wl_wait 30 "the editor to end" editor_down
+no_scheduler_process() { ! wl_probe process Velmaro.exe; }
+check "... having started no scheduler" no_scheduler_process
+wl_probe close TForm1 Nelvora >/dev/null
+standin_gone() { ! wl_probe window TForm1 Nelvora >/dev/null; }
+check "the stand-in ends" wl_wait 30 "the stand-in to end" standin_gone
 
 step "upgrade while the scheduler runs"
 wl_start "$instdir/Velmaro.exe" >/dev/null

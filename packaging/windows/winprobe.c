@@ -12,12 +12,18 @@
                                of that class and title (N: its process), exit 1 when not;
                                an empty CLASS matches any
    winprobe close CLASS TITLE  post WM_CLOSE to each such window; exit 1 when none was found
+   winprobe shown TITLE        exit 0 when a shown top-level window has that title, else 1
+   winprobe close-shown TITLE  post WM_CLOSE to each shown top-level window of that title
+                               (a box, not the hidden window of the same title); exit 1
+                               when none was found
    winprobe process NAME       exit 0 when a process whose executable is named NAME
                                (without regard to case) runs, 1 when not
    winprobe shortcut LNK       the target, arguments and icon of a shell link, a line each
    winprobe hold FILE          keep FILE open for reading, sharing reading and writing but
                                not deletion (as a virus scanner or an indexer may), until a
                                WM_CLOSE reaches its hidden window titled "winprobe hold FILE"
+   winprobe pose CLASS TITLE   a hidden top-level window of that class and title (a stand-in
+                               for another program's), until a WM_CLOSE reaches it
    Any other use prints the usage and exits 2. */
 #define COBJMACROS
 #include <windows.h>
@@ -119,14 +125,26 @@ static HWND find(const wchar_t *cls, const wchar_t *title, HWND after)
     return FindWindowExW(NULL, after, *cls ? cls : NULL, title);
 }
 
-static int close_windows(const wchar_t *cls, const wchar_t *title)
+/* Posts WM_CLOSE to each such window (only to those shown when shown_only); exit 1 when
+   none was found. */
+static int close_windows(const wchar_t *cls, const wchar_t *title, int shown_only)
 {
     int found = 0;
     for (HWND window = find(cls, title, NULL); window; window = find(cls, title, window)) {
+        if (shown_only && !IsWindowVisible(window))
+            continue;
         PostMessageW(window, WM_CLOSE, 0, 0);
         found = 1;
     }
     return found ? 0 : 1;
+}
+
+static int shown(const wchar_t *title)
+{
+    for (HWND window = find(L"", title, NULL); window; window = find(L"", title, window))
+        if (IsWindowVisible(window))
+            return 0;
+    return 1;
 }
 
 static int window(const wchar_t *cls, const wchar_t *title)
@@ -187,25 +205,32 @@ static LRESULT CALLBACK hold_proc(HWND window, UINT message, WPARAM w, LPARAM l)
     return DefWindowProcW(window, message, w, l);
 }
 
+/* A hidden top-level window of that class and title, until WM_CLOSE reaches it. */
+static int hidden_window_until_closed(const wchar_t *cls, const wchar_t *title)
+{
+    WNDCLASSW type = {.lpfnWndProc = hold_proc, .hInstance = GetModuleHandleW(NULL),
+                      .lpszClassName = cls};
+    if (!RegisterClassW(&type)
+        || !CreateWindowExW(0, cls, title, WS_OVERLAPPED, 0, 0, 1, 1, NULL, NULL,
+                            type.hInstance, NULL))
+        return 2;
+    MSG message;
+    while (GetMessageW(&message, NULL, 0, 0) > 0)
+        DispatchMessageW(&message);
+    return 0;
+}
+
 static int hold(const wchar_t *file)
 {
     HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                                 OPEN_EXISTING, 0, NULL);
     if (handle == INVALID_HANDLE_VALUE)
         return 1;
-    WNDCLASSW type = {.lpfnWndProc = hold_proc, .hInstance = GetModuleHandleW(NULL),
-                      .lpszClassName = L"winprobe"};
     wchar_t title[MAX_PATH + 16];
     swprintf(title, MAX_PATH + 16, L"winprobe hold %ls", file);
-    if (!RegisterClassW(&type)
-        || !CreateWindowExW(0, L"winprobe", title, WS_OVERLAPPED, 0, 0, 1, 1, NULL, NULL,
-                            type.hInstance, NULL))
-        return 2;
-    MSG message;
-    while (GetMessageW(&message, NULL, 0, 0) > 0)
-        DispatchMessageW(&message);
+    int result = hidden_window_until_closed(L"winprobe", title);
     CloseHandle(handle);
-    return 0;
+    return result;
 }
 
 int main(void)
@@ -219,14 +244,21 @@ int main(void)
     if (argv && argc == 4 && wcscmp(argv[1], L"window") == 0)
         return window(argv[2], argv[3]);
     if (argv && argc == 4 && wcscmp(argv[1], L"close") == 0)
-        return close_windows(argv[2], argv[3]);
+        return close_windows(argv[2], argv[3], 0);
+    if (argv && argc == 3 && wcscmp(argv[1], L"shown") == 0)
+        return shown(argv[2]);
+    if (argv && argc == 3 && wcscmp(argv[1], L"close-shown") == 0)
+        return close_windows(L"", argv[2], 1);
     if (argv && argc == 3 && wcscmp(argv[1], L"process") == 0)
         return process(argv[2]);
     if (argv && argc == 3 && wcscmp(argv[1], L"shortcut") == 0)
         return shortcut(argv[2]);
     if (argv && argc == 3 && wcscmp(argv[1], L"hold") == 0)
         return hold(argv[2]);
+    if (argv && argc == 4 && wcscmp(argv[1], L"pose") == 0)
+        return hidden_window_until_closed(argv[2], argv[3]);
     fputs("usage: winprobe version FILE | icon FILE | window CLASS TITLE | close CLASS TITLE"
-          " | process NAME | shortcut LNK | hold FILE\n", stderr);
+          " | shown TITLE | close-shown TITLE | process NAME | shortcut LNK | hold FILE"
+          " | pose CLASS TITLE\n", stderr);
     return 2;
 }
