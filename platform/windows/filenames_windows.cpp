@@ -1,11 +1,18 @@
 #include "filenames.h"
 
 #include <QDir>
+#include <QStringDecoder>
 
 // Windows names files in UTF-16, which a QString holds as it is, unpaired surrogates
 // included: nothing is carried, nothing mapped.
 
-QString DecodeFileName(QByteArrayView name) { return QString::fromUtf8(name); }
+// A byte order mark at the start is a character of the name, as anywhere else in it.
+QString DecodeFileName(QByteArrayView name)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(name);
+}
 
 // The code units of the path as it was listed or typed, with '\' for '/' only. No case is
 // folded although NTFS matches names without regard to case: a listing never gives two

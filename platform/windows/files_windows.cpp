@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <climits>
 #include <string>
 
@@ -193,24 +195,54 @@ bool Transient(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
-bool ReplaceTarget(const std::wstring& target, const std::wstring& temp, bool exists)
+// What the replaced file keeps: its access rules and attributes, which the new text takes
+// on before it is put in place.
+struct Kept {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    SECURITY_INFORMATION what = 0;
+    DWORD attributes = 0;
+    Kept() = default;
+    ~Kept() { LocalFree(descriptor); }
+    Kept(const Kept&) = delete;
+    Kept& operator=(const Kept&) = delete;
+    bool Take(HANDLE from, DWORD fileAttributes)
+    {
+        attributes = fileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        if (GetSecurityInfo(from, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                            &descriptor) != ERROR_SUCCESS)
+            return false;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        if (!GetSecurityDescriptorControl(descriptor, &control, &revision))
+            return false;
+        // Rules of its own stay its own; inherited ones come again from the same folder.
+        what = DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        return true;
+    }
+    bool GiveTo(HANDLE to) const
+    {
+        if (!descriptor)
+            return true; // a new file: the folder's rules
+        if (SetSecurityInfo(to, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr) != ERROR_SUCCESS)
+            return false;
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        return SetFileInformationByHandle(to, FileBasicInfo, &basic, sizeof basic);
+    }
+};
+
+// One rename that replaces the file, so readers see the old content or the new one whole.
+// ReplaceFileW would keep the rules and attributes by itself, but it is made of several
+// steps in some implementations (Wine moves the old file away first), where a writer killed
+// in between leaves no file at all.
+bool PutInPlace(const std::wstring& temp, const std::wstring& target)
 {
     for (int attempt = 0;; ++attempt) {
-        // ReplaceFileW gives the new file the old one's attributes and access rules, so the
-        // replaced file keeps its permissions; a new one takes those of its folder.
-        if (exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                                  nullptr)
-                   : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
-        const DWORD error = GetLastError();
-        // Without a backup name this means the old file is gone and the new one still lies
-        // under its temporary name: it is put in place at once.
-        if (exists && error == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-            GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            exists = false;
-            continue;
-        }
-        if (!Transient(error) || attempt >= 200)
+        if (!Transient(GetLastError()) || attempt >= 200)
             return false;
         Sleep(10);
     }
@@ -218,7 +250,7 @@ bool ReplaceTarget(const std::wstring& target, const std::wstring& temp, bool ex
 
 // Replaces the file through a temporary file in the same folder and one rename, so readers
 // and a killed writer only ever leave the old or the new content.
-bool ReplaceThroughTemporary(const std::wstring& target, const QByteArray& bytes, bool exists)
+bool ReplaceThroughTemporary(const std::wstring& target, const QByteArray& bytes, const Kept& kept)
 {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const std::wstring stem = FolderOf(target) + L"\\." + NameOf(target) + kTempInfix.toStdWString();
@@ -227,16 +259,16 @@ bool ReplaceThroughTemporary(const std::wstring& target, const QByteArray& bytes
         for (qsizetype i = 0; i < kTempSuffixLength; ++i)
             temp += wchar_t(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
         // No delete sharing while it is written: no cleaner can take it away meanwhile.
-        Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+        Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE | WRITE_DAC, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) {
             if (GetLastError() == ERROR_FILE_EXISTS)
                 continue;
             return false;
         }
-        bool ok = WriteAll(file.h, bytes) && FlushFileBuffers(file.h);
+        bool ok = WriteAll(file.h, bytes) && FlushFileBuffers(file.h) && kept.GiveTo(file.h);
         ok = file.Close() && ok;
-        ok = ok && ReplaceTarget(target, temp, exists);
+        ok = ok && PutInPlace(temp, target);
         if (!ok)
             DeleteFileW(temp.c_str());
         return ok;
@@ -274,8 +306,9 @@ std::wstring WriteTarget(const QString& path)
 
 enum class Target { Missing, Writable, Refused };
 
-// What is at the target before a write; with `current` its content, read whole.
-Target InspectTarget(const std::wstring& target, qint64 maxBytes, std::optional<QByteArray>* current)
+// What is at the target before a write, and what of it the new file keeps; with `current`
+// its content, read whole.
+Target InspectTarget(const std::wstring& target, qint64 maxBytes, Kept* kept, std::optional<QByteArray>* current)
 {
     Handle file(OpenForRead(target));
     if (!file.Valid()) {
@@ -283,7 +316,8 @@ Target InspectTarget(const std::wstring& target, qint64 maxBytes, std::optional<
         return GetLastError() == ERROR_FILE_NOT_FOUND ? Target::Missing : Target::Refused;
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!IsRegularFile(file.h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+    if (!IsRegularFile(file.h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ||
+        !kept->Take(file.h, info.dwFileAttributes))
         return Target::Refused;
     if (current) {
         *current = ReadOpened(file.h, maxBytes);
@@ -316,15 +350,15 @@ bool UpdateFileLocked(const QString& path, qint64 maxBytes, const FileUpdate& up
         return false;
     RemoveStaleTemporaries(FolderOf(target));
     std::optional<QByteArray> current;
-    const Target state = InspectTarget(target, maxBytes, &current);
-    if (state == Target::Refused)
+    Kept kept;
+    if (InspectTarget(target, maxBytes, &kept, &current) == Target::Refused)
         return false;
     const std::optional<QByteArray> updated = update(current);
     if (!updated)
         return false;
     if (current && *updated == *current)
         return true;
-    return ReplaceThroughTemporary(target, *updated, state == Target::Writable);
+    return ReplaceThroughTemporary(target, *updated, kept);
 }
 
 bool ReplaceFileLocked(const QString& path, const QByteArray& bytes)
@@ -336,10 +370,10 @@ bool ReplaceFileLocked(const QString& path, const QByteArray& bytes)
     if (!lock.held)
         return false;
     RemoveStaleTemporaries(FolderOf(target));
-    const Target state = InspectTarget(target, 0, nullptr);
-    if (state == Target::Refused)
+    Kept kept;
+    if (InspectTarget(target, 0, &kept, nullptr) == Target::Refused)
         return false;
-    return ReplaceThroughTemporary(target, bytes, state == Target::Writable);
+    return ReplaceThroughTemporary(target, bytes, kept);
 }
 
 std::optional<QStringList> ListFolder(const QString& folder)
