@@ -3,8 +3,10 @@
 
 #include "filenames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 
 #include <sys/stat.h>
@@ -35,6 +37,23 @@ TEST(ReminderFolderInit, CreatesAPrivateFolderWithItsParents)
     EXPECT_EQ(StoreErrorOf([&] { WriteProfileString(path, "A", "k", "1"); }), WriteError(path));
     EXPECT_EQ(ReadAll(ReminderFolder()), "not a folder");
 }
+
+#ifdef _WIN32
+// The desktop's own folders, as the programs build paths on them: '/' throughout.
+TEST(DesktopFolders, AreTheProfilesAndTheProgramsOwn)
+{
+    const std::unique_ptr<ISpecialFolders> desktop = MakeDesktopFolders();
+    const QString local = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
+    EXPECT_EQ(desktop->RoamingData(), QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")));
+    EXPECT_EQ(desktop->StateHome(), local);
+    EXPECT_EQ(desktop->ResidentGeometryReadFolder().toLower(),
+              QDir::fromNativeSeparators(qEnvironmentVariable("SystemRoot")).toLower());
+    EXPECT_EQ(desktop->ResidentGeometryWriteFolder(), local + "/Velmaro");
+    EXPECT_TRUE(QFileInfo(local + "/Velmaro").isDir());
+    EXPECT_EQ(desktop->ProgramFolder(), QCoreApplication::applicationDirPath() + '/');
+    EXPECT_EQ(ExecutableName("Velmaro"), "Velmaro.exe");
+}
+#endif
 
 TEST_F(StoreTest, ListRemindersFiltersTheFolder)
 {
