@@ -13,9 +13,15 @@
 #include <random>
 #include <set>
 
+#ifdef _WIN32
+#include <windows.h>
+// The system's own profile routine of that name is not the store's.
+#undef WriteProfileString
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -58,8 +64,32 @@ void CheckKeysFile(const QByteArray& bytes, std::map<char, int>& seen)
 // Sets the modification time `seconds` into the past.
 void SetAge(const QString& path, int seconds)
 {
+#ifdef _WIN32
+    // Folders open only with backup semantics.
+    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_WRITE_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path.toStdString();
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const quint64 then = (quint64(now.dwHighDateTime) << 32 | now.dwLowDateTime) - quint64(seconds) * 10000000;
+    const FILETIME t{DWORD(then), DWORD(then >> 32)};
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &t));
+    CloseHandle(h);
+#else
     const struct timespec times[2] = {{time(nullptr) - seconds, 0}, {time(nullptr) - seconds, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0) << path.toStdString();
+#endif
+}
+
+// Everything in the folder, sorted, but the lock file that Windows writers share there.
+QStringList FolderContent(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+#ifdef _WIN32
+    names.removeOne(".nelvora-writers.lock");
+#endif
+    return names;
 }
 
 } // namespace
@@ -137,7 +167,7 @@ TEST_F(StoreTest, KilledWriterLeavesOldOrNewFile)
     for (const QString& name : QDir(env.Folder()).entryList({".t.ini.tmp-*"}, QDir::Files | QDir::Hidden))
         SetAge(File(name), 3600);
     WriteProfileString(path, "T", "v", "1");
-    EXPECT_EQ(QDir(env.Folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.ini"});
+    EXPECT_EQ(FolderContent(env.Folder()), QStringList{"t.ini"});
 }
 
 TEST_F(StoreTest, OnlyStaleTemporariesAreRemoved)
@@ -151,15 +181,23 @@ TEST_F(StoreTest, OnlyStaleTemporariesAreRemoved)
     }
     QDir().mkdir(File(".d.ini.tmp-folder"));
     SetAge(File(".d.ini.tmp-folder"), 3600);
-    // A writer that still holds its file, whatever its age, keeps it.
+    // A writer that still holds its file, whatever its age, keeps it: on Windows it holds
+    // it open and lets no one delete it, on Linux it locks it.
+#ifdef _WIN32
+    const HANDLE locked = CreateFileW(reinterpret_cast<const wchar_t*>(File(".r.ini.tmp-Locked").utf16()),
+                                      GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+#else
     QFile locked(File(".r.ini.tmp-Locked"));
     ASSERT_TRUE(locked.open(QIODevice::ReadOnly));
     ASSERT_EQ(flock(locked.handle(), LOCK_EX | LOCK_NB), 0);
+#endif
 
     WriteProfileString(File("r.ini"), "A", "k", "1");
-    QStringList left = QDir(env.Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     QStringList expected = kept + QStringList{".d.ini.tmp-folder", "r.ini"};
-    left.sort();
     expected.sort();
-    EXPECT_EQ(left, expected);
+    EXPECT_EQ(FolderContent(env.Folder()), expected);
+#ifdef _WIN32
+    CloseHandle(locked);
+#endif
 }

@@ -1,10 +1,17 @@
 // Writing private-profile files: placement, byte preservation, refusals, batches.
 #include "storetest.h"
 
+#include "codepage.h"
+
 #include <QDir>
 #include <QFile>
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+// The system's own profile routine of that name is not the store's.
+#undef WriteProfileString
+#endif
 
 namespace {
 
@@ -163,4 +170,21 @@ TEST(ProfileWrite, FileWhoseCodePageTextLosesBytesIsRefused)
     EXPECT_EQ(ApplyProfileWrites("[A]\r\ny=1\r\n", {{"A", "y", "2"}}, lossy).value_or("<refused>"),
               "[A]\r\ny=2\r\n");
     EXPECT_EQ(Apply(file, {{"A", "y", "2"}}), "[A]\r\nx=\x81\r\ny=2\r\n") << "Windows-1252 keeps every byte";
+}
+
+// No look-alike stands in for a character the code page lacks ("\u0100" is no "A",
+// "\u221E" no "8"): a value with one moves a legacy file to UTF-8 instead.
+TEST(ProfileWrite, DesktopCodePageKeepsBytesAndTakesNoLookAlike)
+{
+#ifdef _WIN32
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "system code page " << GetACP();
+#endif
+    QByteArray every;
+    for (int i = 0; i < 256; ++i)
+        every += char(i);
+    EXPECT_EQ(DesktopCodePage().Encode(DesktopCodePage().Decode(every)).value_or("<none>"), every);
+    for (const char16_t c : {u'\u0100', u'\u221E', u'\u4E2D'})
+        EXPECT_FALSE(DesktopCodePage().Encode(QString(QChar(c))).has_value()) << int(c);
+    EXPECT_EQ(Apply("[A]\r\nx=\xE9\r\n", {{"A", "y", QString(QChar(0x100))}}), "[A]\r\nx=\xC3\xA9\r\ny=\xC4\x80\r\n");
 }
