@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "autostart.h"
+#include "executable_icon.h"
 #include "folder.h"
 #include "folders.h"
 #include "messages.h"
@@ -125,7 +126,9 @@ void TForm1::FormCreate()
     holdsPresence_ = env_.presence.Hold();
 
     BuildMenus();
-    trayIcon_ = new QSystemTrayIcon(NelvoraIcon(), this);
+    // Windows: the icon Explorer shows for the program; elsewhere our own pictures.
+    const QIcon ownIcon = ExecutableIcon();
+    trayIcon_ = new QSystemTrayIcon(ownIcon.isNull() ? NelvoraIcon() : ownIcon, this);
     trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
     trayIcon_->setToolTip(QString::fromLatin1(kTrayTip));
     // Panels of the StatusNotifierItem kind show the right-click menu themselves, from
@@ -226,6 +229,13 @@ void TForm1::DisableNelvora1Click()
         trayIcon_->hide();
         close();
     }
+}
+
+void TForm1::CloseOnRequest()
+{
+    // Removed here, as the close does not: the icon must not linger after the program.
+    trayIcon_->hide();
+    close();
 }
 
 void TForm1::FormCloseQuery()

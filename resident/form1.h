@@ -67,6 +67,9 @@ public:
     void TrayIconMessage(QSystemTrayIcon::ActivationReason reason);
     void StartEditor();
     void DisableNelvora1Click();
+    // The desktop asks the program to end (log-out, a kill, the installer): the same close
+    // as the disable flow's, icon first.
+    void CloseOnRequest();
     // Adds the icon when a notification area is there, else keeps waiting for one.
     void ShowTrayIconWhenAvailable();
 

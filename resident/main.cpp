@@ -31,11 +31,8 @@ int main(int argc, char** argv)
     TForm1 Form1(Form1Env{clock, messages, *shell, *speech, *folders, *autostart, *presence});
     QObject::connect(&Form1, &TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    // Log-out, shutdown or a kill end the program through its normal close, so the tray
-    // icon goes with it instead of lingering in the tray.
-    WatchEndOfSession(&Form1, [&Form1] {
-        Form1.TrayIcon()->hide();
-        Form1.close();
-    });
+    // Log-out, shutdown, a kill or the installer end the program through its normal close,
+    // so the tray icon goes with it instead of lingering in the tray.
+    WatchEndOfSession(&Form1, [&Form1] { Form1.CloseOnRequest(); });
     return app.exec();
 }

@@ -61,16 +61,6 @@ private:
     bool started_ = false;
 };
 
-// A speech that has not ended baseMs + perCharMs per character after the engine was
-// ready has failed; so has an engine that is not ready startupMs after the request.
-// Starting the speech service took 4.7 s on a loaded machine; the start-up bound leaves
-// several times that. Once the engine is up, later texts find it ready at once.
-struct SpeechBounds {
-    int baseMs = 10000;
-    int perCharMs = 150;
-    int startupMs = 30000;
-};
-
 class QtSpeech : public QObject, public ISpeech {
     Q_OBJECT
 public:
