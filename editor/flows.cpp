@@ -9,6 +9,7 @@
 #include "messages.h"
 #include "profile.h"
 #include "reminder.h"
+#include "shell.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,14 +40,21 @@ void TFrmFirst::CmdAddClick()
             return;
         }
         CurrentReminderName = name;
-        for (int i = 0; i < ListBox1->count(); ++i) {
-            if (ListBox1->item(i)->text() == name) {
-                env_.messages.Notice(QStringLiteral("This name (") + name +
-                                     QStringLiteral(") already exists in your list.  Choose a new "
-                                                    "name, or use the modify button to change an "
-                                                    "already existing name."));
-                return;
-            }
+        const QString path = ReminderFileName(name);
+        const auto tellTaken = [this, &name] {
+            env_.messages.Notice(QStringLiteral("This name (") + name +
+                                 QStringLiteral(") already exists in your list.  Choose a new "
+                                                "name, or use the modify button to change an "
+                                                "already existing name."));
+        };
+        // The list compares names exactly; the file system may not (Windows ignores case),
+        // and another program may have made the file since the list was read.
+        bool taken = env_.shell.FileExists(path);
+        for (int i = 0; i < ListBox1->count() && !taken; ++i)
+            taken = ListBox1->item(i)->text() == name;
+        if (taken) {
+            tellTaken();
+            return;
         }
         if (!RunPages())
             return;
@@ -54,12 +62,14 @@ void TFrmFirst::CmdAddClick()
         reminder.Name = name;
         FrmWhen->FillReminder(reminder);
         FrmWhatType->FillReminder(reminder);
-        const QString path = ReminderFileName(name);
         // A typed name is spelt in UTF-8. Text that is not valid UTF-16 has no spelling, and
         // taken for a listed name's bytes it would reach another reminder's file.
         if (!name.isValidUtf16())
             throw UnableToWrite(path);
-        SaveReminder(path, reminder, env_.clock.Now());
+        if (!SaveReminder(path, reminder, env_.clock.Now(), SaveMode::New)) {
+            tellTaken();
+            return;
+        }
 
         AddEntry(name, path);
         ListBox1->setCurrentRow(ListBox1->count() - 1);

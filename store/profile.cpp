@@ -370,13 +370,22 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     return bytes;
 }
 
-void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes)
+bool WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes, bool onlyNew)
 {
-    const bool written = UpdateFileLocked(path, kMaxFileSize, [&writes](const std::optional<QByteArray>& current) {
+    bool existed = false;
+    const bool written = UpdateFileLocked(path, kMaxFileSize, [&](const std::optional<QByteArray>& current) {
+        // Judged under the lock: a file made meanwhile by another program is never joined.
+        if (onlyNew && current) {
+            existed = true;
+            return std::optional<QByteArray>();
+        }
         return ApplyProfileWrites(current.value_or(QByteArray()), writes);
     });
+    if (existed)
+        return false;
     if (!written)
         throw UnableToWrite(path);
+    return true;
 }
 
 void ReplaceProfileFile(const QString& path, const QByteArray& bytes)

@@ -95,7 +95,8 @@ struct ProfileKeyWrite {
 // write to <path>") when the file cannot be written (folder missing, file read-only, a
 // directory in its place, a line break or a forging character in a section, key or
 // value, text the code page would not give back), and leaves the file as it was.
-void WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes);
+// With onlyNew the file must not exist yet: false, and nothing written, when it does.
+bool WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes, bool onlyNew = false);
 
 // Replaces the whole file with these bytes under the same lock and atomic replacement as
 // the key writes, for a program's own file that it rewrites from scratch. Throws

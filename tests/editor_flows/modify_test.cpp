@@ -157,6 +157,7 @@ TEST(ModifyFlow, StopsBeforeAnyPageWhenThereIsNothingToLoad)
     EXPECT_EQ(ReadAll(f.Path("Broken")), broken);
 }
 
+#ifndef Q_OS_WIN // names are bytes only on Linux
 // Two files whose names show alike: modifying either entry loads and rewrites its own.
 // Pasted text that is not valid UTF-16 is refused: as raw bytes it would name the other.
 TEST(ModifyFlow, EachOfTwoAlikeEntriesKeepsItsOwnFile)
@@ -194,6 +195,7 @@ TEST(ModifyFlow, EachOfTwoAlikeEntriesKeepsItsOwnFile)
     EXPECT_EQ(ReadNative(windows), rewritten);
     ::unlink(windows.constData()); // Qt cannot name it to clean up the folder
 }
+#endif
 
 TEST(SaveFailure, IsRaisedAndNothingIsListedOrAnnounced)
 {

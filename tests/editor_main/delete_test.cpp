@@ -143,6 +143,7 @@ TEST(FrmFirstDelete, DanglingLinkIsRemovedWithItsEntry)
         << "it would come back at the next start";
 }
 
+#ifndef Q_OS_WIN // names are bytes only on Linux
 TEST(FrmFirstDelete, WindowsNamedReminderIsListedSummarisedAndDeleted)
 {
     DeleteFixture f;
@@ -174,5 +175,6 @@ TEST(FrmFirstDelete, WindowsNamedReminderIsListedSummarisedAndDeleted)
     EXPECT_TRUE(QFileInfo::exists(f.File(QString::fromUtf8("Café"))));
     ::unlink(windows.constData()); // Qt could not name it to clean up after a failure
 }
+#endif
 
 } // namespace

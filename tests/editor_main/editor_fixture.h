@@ -30,7 +30,11 @@ struct EditorFixture {
     }
 
     QString ProgramFolder() const { return programDir.path() + QLatin1Char('/'); }
+#ifdef Q_OS_WIN
+    QString ResidentPath() const { return ProgramFolder() + QStringLiteral("Velmaro.exe"); }
+#else
     QString ResidentPath() const { return ProgramFolder() + QStringLiteral("Velmaro"); }
+#endif
     void PutProgramFile(const QString& name) const
     {
         WriteAll(ProgramFolder() + name, "x");

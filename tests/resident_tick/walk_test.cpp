@@ -139,7 +139,7 @@ TEST_F(TickTest, UnwritableFileKeepsItsDayAcrossRestartsUntilItCanBeWritten)
     TickAt(2026, 8, 3, 9, 0);
     ASSERT_EQ(actions.fired.size(), 1);
     ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(ReadAll(state).contains("/Yearly.ini"));
+    EXPECT_TRUE(ReadAll(state).contains("Yearly.ini"));
 
     // Started again the same day (a new log-in), and the next day: no second firing, no
     // second box.
@@ -259,6 +259,8 @@ TEST_F(TickTest, MissingOrEmptyFolderEndsTheTickQuietly)
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
+// The zone is set through TZ, which Windows reads without the rules of a named zone.
+#ifndef Q_OS_WIN
 namespace {
 
 // Local time in one zone for the length of a test.
@@ -312,6 +314,8 @@ TEST_F(TickTest, RepeatedAutumnHourFiresOnce)
     EXPECT_EQ(times, QStringList{"0230"});
     EXPECT_EQ(LastProc(QStringLiteral("Twice")), QStringLiteral("2026 10 25 23 59"));
 }
+
+#endif
 
 #ifndef Q_OS_WIN // names are bytes only on Linux
 TEST_F(TickTest, FileNamedInTheWindowsCodePageFires)

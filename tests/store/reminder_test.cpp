@@ -71,6 +71,13 @@ TEST_F(StoreTest, SavesByteForByte)
     EXPECT_EQ(ReadAll(changed), kStamp + "[Date]\nCk=0\nYear=2026\nMonth=8\nDay=3\nHr=9\nMin=0\nRepeat=1\n[Days]\nCk=0\n" +
                                  kWeekday + "[Monthly]\nCk=1\nYear=2026\nMonth=6\nDay=17\nHr=14\nMin=3\n" + kActions);
     EXPECT_EQ(Saved(File("a.ini"), LoadReminder(changed)), Saved(File("b.ini"), r));
+
+    // A new reminder never joins a file that is there already; a fresh name gets its own.
+    const QByteArray before = ReadAll(changed);
+    EXPECT_FALSE(SaveReminder(changed, WeekdayExample(), At(2026, 5, 18, 9, 0), SaveMode::New));
+    EXPECT_EQ(ReadAll(changed), before);
+    EXPECT_TRUE(SaveReminder(ReminderFileName("Fresh"), r, At(2026, 5, 17, 14, 3, 59), SaveMode::New));
+    EXPECT_EQ(ReadAll(ReminderFileName("Fresh")), ReadAll(File("b.ini")));
 }
 
 TEST(ReminderMonthly, FirstMonthIsAfterTheSaveMinute)
