@@ -37,8 +37,16 @@ HWND MakeSessionWindow()
     wc.lpszClassName = kClass;
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
-    return CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_OVERLAPPED, 0, 0, 0, 0,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // Started hidden, as the editor starts the scheduler, a program's first shown window
+    // takes that show state from Windows whatever it asks for: the first reminder's message
+    // window or box would stay unseen. This window, hidden anyway, takes it instead.
+    STARTUPINFOW startup = {};
+    GetStartupInfoW(&startup);
+    if (window && (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE)
+        ShowWindow(window, SW_HIDE);
+    return window;
 }
 
 } // namespace

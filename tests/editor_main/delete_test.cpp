@@ -30,7 +30,7 @@ struct DeleteFixture : EditorFixture {
 
     void Open()
     {
-        PutProgramFile(QStringLiteral("Velmaro"));
+        PutResident();
         residentRunning = true;
         w = Start();
         before = Entries(*w);

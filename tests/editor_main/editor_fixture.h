@@ -35,6 +35,7 @@ struct EditorFixture {
 #else
     QString ResidentPath() const { return ProgramFolder() + QStringLiteral("Velmaro"); }
 #endif
+    void PutResident() const { WriteAll(ResidentPath(), "x"); }
     void PutProgramFile(const QString& name) const
     {
         WriteAll(ProgramFolder() + name, "x");

@@ -95,7 +95,7 @@ TEST(FrmFirstStart, MissingResidentOnlyNotices)
 TEST(FrmFirstStart, ResidentPresentIsRegisteredAndStartedOnlyWhenNotRunning)
 {
     EditorFixture f;
-    f.PutProgramFile(QStringLiteral("Velmaro"));
+    f.PutResident();
     {
         auto w = f.Start();
         EXPECT_TRUE(f.messages.shown.isEmpty()) << f.messages.Texts().join('|').toStdString();
@@ -116,7 +116,7 @@ TEST(FrmFirstStart, ResidentPresentIsRegisteredAndStartedOnlyWhenNotRunning)
 TEST(FrmFirstStart, FailedStartOfResidentIsReportedOnce)
 {
     EditorFixture f;
-    f.PutProgramFile(QStringLiteral("Velmaro"));
+    f.PutResident();
     f.shell.startResult = false;
     auto w = f.Start();
     ASSERT_EQ(f.messages.shown.size(), 1);
@@ -132,7 +132,7 @@ TEST(FrmFirstStart, FailedStartOfResidentIsReportedOnce)
 TEST(FrmFirstStart, UnseenResidentIsNotStartedAgainAndTheUserIsTold)
 {
     EditorFixture f;
-    f.PutProgramFile(QStringLiteral("Velmaro"));
+    f.PutResident();
     f.presenceUnknown = true;
     auto w = f.Start();
     EXPECT_TRUE(f.shell.calls.isEmpty()) << f.shell.calls.join('|').toStdString();
@@ -272,7 +272,8 @@ TEST(FrmFirstButtons, DownloadsOpensPageOrGivesWebAddress)
 TEST(FrmFirstButtons, EachOpenShowsAsItsDescriptionSays)
 {
     EditorFixture f;
-    for (const char* file : {"Velmaro", "index.html", "download.html"})
+    f.PutResident();
+    for (const char* file : {"index.html", "download.html"})
         f.PutProgramFile(QLatin1String(file));
     auto w = f.Start();
     for (QPushButton* button : {w->CmdHelp, w->BitBtn9, w->BitBtn8})
