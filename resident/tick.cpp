@@ -264,9 +264,13 @@ void ReminderTicker::CheckReminder(const QString& path, const TickClock& clock)
 
     QString failure;
     try {
-        WriteProfileStrings(path, writes);
+        const bool there = WriteProfileStrings(path, writes, ProfileFile::Existing);
         if (kept)
             unwritten_.Remove(key);
+        // Deleted since it was read: the deletion stands. Written anyway, the stamp would
+        // bring the file back as a reminder of no kind the user never made.
+        if (!there)
+            return;
     } catch (const StoreError& e) {
         if (key.isEmpty())
             key = NativeFilePath(path);

@@ -370,18 +370,19 @@ std::optional<QByteArray> ApplyProfileWrites(const QByteArray& original, const Q
     return bytes;
 }
 
-bool WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes, bool onlyNew)
+bool WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes, ProfileFile which)
 {
-    bool existed = false;
+    bool refused = false;
     const bool written = UpdateFileLocked(path, kMaxFileSize, [&](const std::optional<QByteArray>& current) {
-        // Judged under the lock: a file made meanwhile by another program is never joined.
-        if (onlyNew && current) {
-            existed = true;
+        // Judged under the lock: a file another program made or deleted meanwhile is never
+        // joined or made again.
+        if ((which == ProfileFile::New && current) || (which == ProfileFile::Existing && !current)) {
+            refused = true;
             return std::optional<QByteArray>();
         }
         return ApplyProfileWrites(current.value_or(QByteArray()), writes);
     });
-    if (existed)
+    if (refused)
         return false;
     if (!written)
         throw UnableToWrite(path);

@@ -95,8 +95,11 @@ struct ProfileKeyWrite {
 // write to <path>") when the file cannot be written (folder missing, file read-only, a
 // directory in its place, a line break or a forging character in a section, key or
 // value, text the code page would not give back), and leaves the file as it was.
-// With onlyNew the file must not exist yet: false, and nothing written, when it does.
-bool WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes, bool onlyNew = false);
+// A file to make, or one to change only: false, and nothing written, when the file is there
+// (New) or is not (Existing), judged under the lock.
+enum class ProfileFile { Any, New, Existing };
+bool WriteProfileStrings(const QString& path, const QList<ProfileKeyWrite>& writes,
+                         ProfileFile which = ProfileFile::Any);
 
 // Replaces the whole file with these bytes under the same lock and atomic replacement as
 // the key writes, for a program's own file that it rewrites from scratch. Throws

@@ -145,7 +145,7 @@ bool SaveReminder(const QString& path, const TReminder& r, const QDateTime& save
       << KeyWrite("Reminder", "Msg", r.Msg) << KeyWrite("Reminder", "Open", r.OpenFile)
       << KeyWrite("Reminder", "MP3", r.MP3File);
     // One locked, atomic update: a failed save leaves the old file as it was.
-    return WriteProfileStrings(path, w, mode == SaveMode::New);
+    return WriteProfileStrings(path, w, mode == SaveMode::New ? ProfileFile::New : ProfileFile::Any);
 }
 
 TReminder LoadReminder(const QString& path)

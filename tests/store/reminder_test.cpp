@@ -78,6 +78,9 @@ TEST_F(StoreTest, SavesByteForByte)
     EXPECT_EQ(ReadAll(changed), before);
     EXPECT_TRUE(SaveReminder(ReminderFileName("Fresh"), r, At(2026, 5, 17, 14, 3, 59), SaveMode::New));
     EXPECT_EQ(ReadAll(ReminderFileName("Fresh")), ReadAll(File("b.ini")));
+    // The scheduler's stamp never brings back a file deleted since the tick read it.
+    EXPECT_FALSE(WriteProfileStrings(File("gone.ini"), {{"LastProc", "YR", "2026"}}, ProfileFile::Existing));
+    EXPECT_FALSE(QFileInfo::exists(File("gone.ini")));
 }
 
 TEST(ReminderMonthly, FirstMonthIsAfterTheSaveMinute)
