@@ -10,3 +10,9 @@ class QObject;
 // normal close, so that nothing of it (a tray icon) lingers. Linux: SIGTERM (kill, the
 // system shutting down), SIGHUP (log-out) and SIGINT (Ctrl+C). Windows: the session ending.
 void WatchEndOfSession(QObject* context, std::function<void()> onEnd);
+
+// Windows hands the show state a program was started with (hidden, as the editor starts the
+// scheduler; minimized, from a shortcut) to the first window the program shows, whatever it
+// asks for: a reminder's message window or a box would stay unseen. A program that shows no
+// window at start calls this first, so that a window of no use takes it. Linux: nothing.
+void TakeStartShowState();

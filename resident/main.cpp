@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     // The main window is never shown: closing a message box must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    TakeStartShowState();
     SystemClock clock;
     QtMessages messages;
     const std::unique_ptr<IShell> shell = MakeDesktopShell();

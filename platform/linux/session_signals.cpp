@@ -42,3 +42,5 @@ void WatchEndOfSession(QObject* context, std::function<void()> onEnd)
     for (const int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
 }
+
+void TakeStartShowState() {}

@@ -110,8 +110,10 @@ struct FolderLock {
     explicit FolderLock(const std::wstring& folder)
     {
         // Read access is all a lock needs, so a lock file someone made read-only still works.
+        // Not deletable while held: a cleaner removing its name would let the next writer
+        // lock a new file beside this one, and two writers would hold "the" lock.
         file.h = CreateFileW((folder + L"\\.nelvora-writers.lock").c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (!file.Valid())
             return;
@@ -228,7 +230,8 @@ struct Kept {
         if (SetSecurityInfo(to, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr) != ERROR_SUCCESS)
             return false;
         FILE_BASIC_INFO basic{};
-        basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        // Archive set, as any write sets it: backups that go by it take the changed file.
+        basic.FileAttributes = attributes | FILE_ATTRIBUTE_ARCHIVE;
         return SetFileInformationByHandle(to, FileBasicInfo, &basic, sizeof basic);
     }
 };

@@ -37,19 +37,26 @@ HWND MakeSessionWindow()
     wc.lpszClassName = kClass;
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_OVERLAPPED, 0, 0, 0, 0,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    // Started hidden, as the editor starts the scheduler, a program's first shown window
-    // takes that show state from Windows whatever it asks for: the first reminder's message
-    // window or box would stay unseen. This window, hidden anyway, takes it instead.
-    STARTUPINFOW startup = {};
-    GetStartupInfoW(&startup);
-    if (window && (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE)
-        ShowWindow(window, SW_HIDE);
-    return window;
+    return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 } // namespace
+
+void TakeStartShowState()
+{
+    STARTUPINFOW startup = {};
+    GetStartupInfoW(&startup);
+    if (!(startup.dwFlags & STARTF_USESHOWWINDOW))
+        return;
+    // The first ShowWindow of the process gets the start's state whatever it asks for; the
+    // second hides this window again if that state showed it.
+    if (HWND window = MakeSessionWindow()) {
+        ShowWindow(window, SW_HIDE);
+        ShowWindow(window, SW_HIDE);
+        DestroyWindow(window);
+    }
+}
 
 void WatchEndOfSession(QObject* context, std::function<void()> onEnd)
 {

@@ -63,7 +63,9 @@ private:
         if (FAILED(voice.Speak(wide.c_str(), SPF_ASYNC | SPF_IS_NOT_XML, nullptr)))
             return false;
         const SpeechBounds bounds;
-        const qint64 bound = qint64(bounds.baseMs) + qint64(bounds.perCharMs) * text.size();
+        // The engine's start (the audio service waking) comes first and is not told apart
+        // here, so its allowance is added to the text's.
+        const qint64 bound = qint64(bounds.startupMs) + bounds.baseMs + qint64(bounds.perCharMs) * text.size();
         speaking_ = true;
         QElapsedTimer waited;
         waited.start();
@@ -81,7 +83,8 @@ private:
         }
         speaking_ = false;
         if (!done)
-            voice.Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr);
+            // Asynchronous: a stuck audio output must not hold the scheduler here too.
+            voice.Speak(nullptr, SPF_ASYNC | SPF_PURGEBEFORESPEAK, nullptr);
         return done;
     }
 
