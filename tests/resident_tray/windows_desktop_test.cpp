@@ -150,6 +150,48 @@ TEST(WindowsTrayForm, CloseMessageToThePresenceEndsTheFormNormally)
     EXPECT_EQ(FindPresence(name), nullptr);
 }
 
+// "Disable Nelvora", No then Yes, on the Run value and the presence window themselves.
+TEST(WindowsTrayForm, DisableNoThenYesRemovesTheRunValueAndEnds)
+{
+    const QString key = QStringLiteral("Software\\") + UniqueName("disable");
+    HKEY made = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.toStdWString().c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &made, nullptr), ERROR_SUCCESS);
+    RegCloseKey(made);
+    RunValueAutostart autostart(key);
+    ASSERT_TRUE(autostart.SetRunAtStartup(QStringLiteral("C:/Programs/Nelvora/Velmaro.exe")));
+    TempXdg xdg;
+    FakeClock clock{QDateTime(QDate(2026, 6, 10), QTime(9, 58))};
+    FakeMessages messages;
+    FakeShell shell;
+    FakeSpeech speech;
+    const QString name = UniqueName("disable");
+    WindowPresence presence(name);
+    auto form = std::make_unique<TForm1>(
+        Form1Env{clock, messages, shell, speech, xdg.Folders(), autostart, presence});
+    QSignalSpy closed(form.get(), &TForm1::Closed);
+    messages.answers = {false, true};
+    form->DisableNelvora1Click();
+    EXPECT_EQ(autostart.State(), AutostartState::Absent);
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"You have chosen to disable Nelvora. Would you like this to start "
+                           "automatically for you the next time you reboot? (If you choose no, it "
+                           "will not automatically notify you of your reminders unless you start it "
+                           "yourself separately).",
+                           "Nelvora was successfully removed from startup. If you wish to activate "
+                           "it again, simply select it from your desktop or start menu. Note that "
+                           "none of your reminders will alert you now that this has been removed "
+                           "from startup.",
+                           "You are about to remove Nelvora from your system tray, turning off any "
+                           "active reminders. You can manually start the program by clicking the "
+                           "icon on your desktop to reactivate it. Click Yes to disable, or click "
+                           "No to return."}));
+    EXPECT_EQ(closed.count(), 1);
+    form.reset();
+    EXPECT_EQ(FindPresence(name), nullptr);
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.toStdWString().c_str());
+}
+
 TEST(WindowsShell, ResultsMapToFileNotFoundAndFailed)
 {
     EXPECT_EQ(ShellResultOf(SE_ERR_FNF), ShellResult::FileNotFound);
