@@ -156,9 +156,23 @@ box_shown() { wl_probe shown Nelvora; }
 check "the reminder fires at the first tick: no voice, a box says so" \
   wl_wait 150 "the speech failure box" box_shown
 check "the reminder is stamped today at 23:59" grep -q "^DY=$day"$'\r'"\?$" "$reminders/Pills.ini"
+# The programs draw their own controls: their text is read as a user would copy it.
+box_text=$(wl_probe copy Nelvora | tr -d '\r')
+check "the box says why, in the program's words" grep -qF \
+  'Nelvora was setup by you to have a "voice" reminder to say the time, however your pc does '\
+'not support voice activation (Windows XP or later contain voice activation). Please use the '\
+'other reminder option to display the time and message instead of saying it. The time is: ' \
+  <<<"$box_text"
 wl_probe close-shown Nelvora >/dev/null
 message_shown() { wl_probe shown "Nelvora Reminder"; }
 check "after the box the message window shows" wl_wait 30 "the message window" message_shown
+message=$(wl_probe copy-field "Nelvora Reminder" | tr -d '\r')
+# The text box starts with one empty line, so the first reminder after a start follows it.
+check "the message window holds its empty line and the reminder's six lines" \
+  equals "$(wc -l <<<"$message")" 7
+check "... the first tells the moment" grep -q '^Reminder Message: .* (.*)$' <<<"$(sed -n 2p <<<"$message")"
+check "... then the title and the message, between blank lines" equals \
+  "$(sed -n '1p;3,7p' <<<"$message" | tr '\n' '|')" '| |Nelvora Reminder:| |Take the pills| |'
 opened() { [ -f "$mark" ]; }
 check "the reminder's file is opened" wl_wait 60 "the opened file's mark" opened
 wl_probe close TForm1 Nelvora >/dev/null

@@ -16,6 +16,9 @@
    winprobe close-shown TITLE  post WM_CLOSE to each shown top-level window of that title
                                (a box, not the hidden window of the same title); exit 1
                                when none was found
+   winprobe copy TITLE         the text Ctrl+C copies in the shown window of that title (a
+                               box); exit 3 when nothing reaches the clipboard in 10 s
+   winprobe copy-field TITLE   the same after Tab and Ctrl+A: the next field's whole text
    winprobe process NAME       exit 0 when a process whose executable is named NAME
                                (without regard to case) runs, 1 when not
    winprobe shortcut LNK       the target, arguments and icon of a shell link, a line each
@@ -158,6 +161,64 @@ static int window(const wchar_t *cls, const wchar_t *title)
     return 0;
 }
 
+/* Brings the shown window of that title to the front, types Ctrl+C there as the user would
+   (with next_field: first Tab to the next field and Ctrl+A in it), and prints the text that
+   lands on the clipboard: what a program that draws its own controls shows, which no other
+   call can read. Exit 1 without such a window, 3 when nothing lands within ten seconds. */
+static int copy_text(const wchar_t *title, int next_field)
+{
+    HWND target = NULL;
+    for (HWND window = find(L"", title, NULL); window && !target; window = find(L"", title, window))
+        if (IsWindowVisible(window))
+            target = window;
+    if (!target)
+        return 1;
+    /* Keys go to the window in front: wait until it is this one. */
+    for (int waited = 0; GetForegroundWindow() != target; waited += 50) {
+        if (waited >= 10000)
+            return 3;
+        SetForegroundWindow(target);
+        Sleep(50);
+    }
+    const DWORD before = GetClipboardSequenceNumber();
+    INPUT keys[8] = {0};
+    int n = 0;
+    WORD order[4] = {VK_TAB, VK_CONTROL, 'A', 'C'};
+    for (int i = 0; i < 4; ++i) {
+        if ((order[i] == 'A' || order[i] == VK_TAB) && !next_field)
+            continue;
+        keys[n].type = INPUT_KEYBOARD;
+        keys[n++].ki.wVk = order[i];
+        if (order[i] != VK_CONTROL) {
+            keys[n].type = INPUT_KEYBOARD;
+            keys[n].ki.wVk = order[i];
+            keys[n++].ki.dwFlags = KEYEVENTF_KEYUP;
+        }
+    }
+    keys[n].type = INPUT_KEYBOARD;
+    keys[n].ki.wVk = VK_CONTROL;
+    keys[n++].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(n, keys, sizeof(INPUT));
+    for (int waited = 0; GetClipboardSequenceNumber() == before; waited += 50) {
+        if (waited >= 10000)
+            return 3;
+        Sleep(50);
+    }
+    int result = 3;
+    if (OpenClipboard(NULL)) {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const wchar_t *text = data ? GlobalLock(data) : NULL;
+        if (text) {
+            put(text);
+            put(L"\n");
+            GlobalUnlock(data);
+            result = 0;
+        }
+        CloseClipboard();
+    }
+    return result;
+}
+
 static int shortcut(const wchar_t *file)
 {
     IShellLinkW *link = NULL;
@@ -249,6 +310,10 @@ int main(void)
         return shown(argv[2]);
     if (argv && argc == 3 && wcscmp(argv[1], L"close-shown") == 0)
         return close_windows(L"", argv[2], 1);
+    if (argv && argc == 3 && wcscmp(argv[1], L"copy") == 0)
+        return copy_text(argv[2], 0);
+    if (argv && argc == 3 && wcscmp(argv[1], L"copy-field") == 0)
+        return copy_text(argv[2], 1);
     if (argv && argc == 3 && wcscmp(argv[1], L"process") == 0)
         return process(argv[2]);
     if (argv && argc == 3 && wcscmp(argv[1], L"shortcut") == 0)
@@ -258,7 +323,7 @@ int main(void)
     if (argv && argc == 4 && wcscmp(argv[1], L"pose") == 0)
         return hidden_window_until_closed(argv[2], argv[3]);
     fputs("usage: winprobe version FILE | icon FILE | window CLASS TITLE | close CLASS TITLE"
-          " | shown TITLE | close-shown TITLE | process NAME | shortcut LNK | hold FILE"
+          " | shown TITLE | close-shown TITLE | copy TITLE | copy-field TITLE | process NAME | shortcut LNK | hold FILE"
           " | pose CLASS TITLE\n", stderr);
     return 2;
 }
