@@ -8,7 +8,7 @@
 #include "folder.h"
 #include "frmmsg.h"
 #include "profile.h"
-#include "linux/speech_qt.h"
+#include "speech.h"
 #include "tempenv.h"
 #include "tick.h"
 
@@ -116,7 +116,8 @@ void ActionsBench()
     FakeMessages messages;
     const std::unique_ptr<IShell> desktopShell = MakeDesktopShell();
     IShell& shell = *desktopShell;
-    QtSpeech speech;
+    const std::unique_ptr<ISpeech> desktopSpeech = MakeDesktopSpeech();
+    ISpeech& speech = *desktopSpeech;
     QTimer Timer1;
     TFrmMsg frm;
     ReminderActions actions(clock, messages, speech, shell, Timer1, frm);

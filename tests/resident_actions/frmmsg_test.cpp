@@ -280,29 +280,25 @@ protected:
     // Stands for a modal box: its own loop, left open until the clock reaches h:mi.
     void KeepOpenUntil(int h, int mi)
     {
-        QEventLoop box;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &box, [&] {
-            if (clock.Now().time() >= QTime(h, mi))
-                box.quit();
-        });
-        poll.start(2);
-        QTimer::singleShot(10000, &box, &QEventLoop::quit); // a failing test ends too
-        box.exec();
+        LoopUntil(h, mi);
         closedAt << clock.Now().time().toString(QStringLiteral("HH:mm"));
     }
     QString Memo() const { return form->Scheduler()->FrmMsg()->Memo1()->toPlainText(); }
-    void RunUntil(int h, int mi)
+    void RunUntil(int h, int mi) { LoopUntil(h, mi); }
+    // Ends as the minute that reaches h:mi begins, right after the timer moved the clock:
+    // a poll of its own could come a timeout late where timers are coarse (Windows).
+    void LoopUntil(int h, int mi)
     {
         QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        const QMetaObject::Connection reached = QObject::connect(form->Timer1(), &QTimer::timeout, &loop, [&] {
             if (clock.Now().time() >= QTime(h, mi))
                 loop.quit();
         });
-        poll.start(2);
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        loop.exec();
+        if (clock.Now().time() < QTime(h, mi)) {
+            QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a failing test ends too
+            loop.exec();
+        }
+        QObject::disconnect(reached);
     }
 
     TempXdg xdg;
