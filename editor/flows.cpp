@@ -66,7 +66,7 @@ void TFrmFirst::CmdAddClick()
         // taken for a listed name's bytes it would reach another reminder's file.
         if (!name.isValidUtf16())
             throw UnableToWrite(path);
-        if (!SaveReminder(path, reminder, env_.clock.Now(), SaveMode::New)) {
+        if (!SaveReminder(path, reminder, env_.clock.Now(), ProfileFile::New)) {
             tellTaken();
             return;
         }

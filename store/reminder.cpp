@@ -106,7 +106,7 @@ MonthlyStart FirstMonthlyMonth(const QDateTime& saveMoment, int day, int hour, i
     return d.month() == 12 ? MonthlyStart{d.year() + 1, 1} : MonthlyStart{d.year(), d.month() + 1};
 }
 
-bool SaveReminder(const QString& path, const TReminder& r, const QDateTime& saveMoment, SaveMode mode)
+bool SaveReminder(const QString& path, const TReminder& r, const QDateTime& saveMoment, ProfileFile which)
 {
     const QDate d = saveMoment.date();
     const QTime t = saveMoment.time();
@@ -145,7 +145,7 @@ bool SaveReminder(const QString& path, const TReminder& r, const QDateTime& save
       << KeyWrite("Reminder", "Msg", r.Msg) << KeyWrite("Reminder", "Open", r.OpenFile)
       << KeyWrite("Reminder", "MP3", r.MP3File);
     // One locked, atomic update: a failed save leaves the old file as it was.
-    return WriteProfileStrings(path, w, mode == SaveMode::New ? ProfileFile::New : ProfileFile::Any);
+    return WriteProfileStrings(path, w, which);
 }
 
 TReminder LoadReminder(const QString& path)

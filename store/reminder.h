@@ -1,11 +1,11 @@
 #pragma once
 // The reminder file: one INI file per reminder, the only place a reminder exists.
 
+#include "profile.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
-
-class ProfileSnapshot;
 
 struct TDateSchedule {
     bool Ck = false;
@@ -87,12 +87,11 @@ MonthlyStart FirstMonthlyMonth(const QDateTime& saveMoment, int day, int hour, i
 // Writes the reminder in the fixed key order as one atomic update: the save moment as
 // the last-fired stamp, the three kind flags, the chosen kind's keys, the six action
 // flags and the three texts. Throws StoreError and leaves the file untouched on failure.
-// A new reminder takes a file of its own: with SaveMode::New nothing is written and false
+// A new reminder takes a file of its own: with ProfileFile::New nothing is written and false
 // returned when a file is already at the path (another reminder's: on Windows "gym" names
 // the file of "Gym"; or one another program made after the list was read).
-enum class SaveMode { Update, New };
 bool SaveReminder(const QString& path, const TReminder& reminder, const QDateTime& saveMoment,
-                  SaveMode mode = SaveMode::Update);
+                  ProfileFile which = ProfileFile::Any);
 
 // Reads what the editor's pages take back. Throws StoreError("'<text>' is not a valid
 // integer value") for the first schedule integer that is present but not a number.

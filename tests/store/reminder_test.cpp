@@ -74,9 +74,9 @@ TEST_F(StoreTest, SavesByteForByte)
 
     // A new reminder never joins a file that is there already; a fresh name gets its own.
     const QByteArray before = ReadAll(changed);
-    EXPECT_FALSE(SaveReminder(changed, WeekdayExample(), At(2026, 5, 18, 9, 0), SaveMode::New));
+    EXPECT_FALSE(SaveReminder(changed, WeekdayExample(), At(2026, 5, 18, 9, 0), ProfileFile::New));
     EXPECT_EQ(ReadAll(changed), before);
-    EXPECT_TRUE(SaveReminder(ReminderFileName("Fresh"), r, At(2026, 5, 17, 14, 3, 59), SaveMode::New));
+    EXPECT_TRUE(SaveReminder(ReminderFileName("Fresh"), r, At(2026, 5, 17, 14, 3, 59), ProfileFile::New));
     EXPECT_EQ(ReadAll(ReminderFileName("Fresh")), ReadAll(File("b.ini")));
     // The scheduler's stamp never brings back a file deleted since the tick read it.
     EXPECT_FALSE(WriteProfileStrings(File("gone.ini"), {{"LastProc", "YR", "2026"}}, ProfileFile::Existing));
